@@ -11,8 +11,8 @@
 namespace {
 
 void AddEightColumns(ReportWriter *report) {
-    const char *titles[] = {"Customer", "Media", "Volume", "Repository", "Slot", "Moves", "Due",
-                            "Note"};
+    const char *titles[] = {"Customer", "Media", "Volume", "Repository",
+                            "Slot",     "Moves", "Due",    "Note"};
     for (int i = 0; i < 8; ++i) {
         const int flags = i == 5 ? ZARN_COLUMN_NUMERIC | ZARN_COLUMN_RIGHT : 0;
         report->AddColumn(report, i == 7 ? 20 : 10, titles[i], flags);
@@ -33,8 +33,8 @@ void WriteReport(int format, int rows, const std::string &path) {
     AddEightColumns(&report);
     report.PrintHeader(&report, nullptr, "Volumes due to move", "Customer %s", "ACME");
     for (int row = 0; row < rows; ++row) {
-        report.PrintRow(&report, "ACME|LTO9|A%05d|VAULT|%d|%d|2026-12-%02d|on time", row,
-                        row % 500, row * 7, row % 28 + 1);
+        report.PrintRow(&report, "ACME|LTO9|A%05d|VAULT|%d|%d|2026-12-%02d|on time", row, row % 500,
+                        row * 7, row % 28 + 1);
     }
     report.PrintTrailer(&report);
     report.Close(&report);

@@ -17,9 +17,9 @@ extern "C" {
 #define ZARN_DATERANGE_TEXT_MAX 127
 
 typedef struct DateRange {
-    uint32_t start;  /* packed */
-    uint32_t end;    /* packed */
-    int startKind;   /* ZARN_DATE_GIVEN, ZARN_DATE_PAST or ZARN_DATE_FUTURE */
+    uint32_t start; /* packed */
+    uint32_t end;   /* packed */
+    int startKind;  /* ZARN_DATE_GIVEN, ZARN_DATE_PAST or ZARN_DATE_FUTURE */
     int endKind;
     int64_t span; /* seconds from the start to the end of the last day */
     unsigned flags;

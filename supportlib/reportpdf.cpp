@@ -13,7 +13,7 @@ namespace zarn::report {
 namespace {
 
 const Keyword kOrientations[] = {{"portrait", 0}, {"landscape", 1}};
-const Keyword kPageSizes[] = {{"letter", 0}, {"legal", 1}, {"A3", 2},        {"A4", 3},
+const Keyword kPageSizes[] = {{"letter", 0}, {"legal", 1}, {"A3", 2}, {"A4", 3},
                               {"A5", 4},     {"B4", 5},    {"B5", 6}, {"executive", 7}};
 const char kBanner[] = "Kestrava - tape media management";
 constexpr float kTitleBandHeight = 30;
@@ -110,8 +110,8 @@ float DrawTitleArea(ReportWriter *report) {
     const float width = HPDF_Page_GetWidth(pdf.page);
     const float top = HPDF_Page_GetHeight(pdf.page) - pdf.marginTop;
     if (pdf.logo) {
-        HPDF_Page_DrawImage(pdf.page, pdf.logo, pdf.marginLeft, top - pdf.logoHeight,
-                            pdf.logoWidth, pdf.logoHeight);
+        HPDF_Page_DrawImage(pdf.page, pdf.logo, pdf.marginLeft, top - pdf.logoHeight, pdf.logoWidth,
+                            pdf.logoHeight);
     }
     pdf.titleX = pdf.marginLeft + (pdf.logo ? pdf.logoWidth + 20 : 0);
     pdf.titleWidth = width - pdf.marginRight - pdf.titleX;
@@ -152,8 +152,8 @@ void DrawFooter(ReportPdfState &pdf) {
                  pdf.marginLeft + (right - pdf.marginLeft - bannerWidth) / 2, y, kBanner);
     }
     const std::string page = "Page " + std::to_string(pdf.pageNumber);
-    DrawText(pdf.page, pdf.font, kTextFontSize,
-             right - HPDF_Page_TextWidth(pdf.page, page.c_str()), y, page);
+    DrawText(pdf.page, pdf.font, kTextFontSize, right - HPDF_Page_TextWidth(pdf.page, page.c_str()),
+             y, page);
 }
 
 // Where a column's text starts: at its x, or so that it ends 5 points inside its right edge.

@@ -18,8 +18,8 @@ using namespace zarn::report;
 
 namespace {
 
-const Keyword kFormats[] = {{"text", ZARN_REPORT_TEXT}, {"csv", ZARN_REPORT_CSV},
-                            {"pdf", ZARN_REPORT_PDF}};
+const Keyword kFormats[] = {
+    {"text", ZARN_REPORT_TEXT}, {"csv", ZARN_REPORT_CSV}, {"pdf", ZARN_REPORT_PDF}};
 
 char *Duplicate(const char *text) {
     return text ? strdup(text) : nullptr;

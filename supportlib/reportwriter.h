@@ -44,8 +44,8 @@ typedef struct ReportColumn {
     unsigned width;  /* characters */
     unsigned offset; /* in the line: the total width before the column was added */
     int flags;
-    float x;           /* PDF points */
-    float drawnWidth;  /* PDF points */
+    float x;          /* PDF points */
+    float drawnWidth; /* PDF points */
     char title[ZARN_REPORT_TITLE_SIZE];
 } ReportColumn;
 
@@ -81,7 +81,7 @@ struct ReportWriter {
     int (*PrintUnderline)(ReportWriter *report);
     int (*NewPage)(ReportWriter *report);
     int (*SetOrientation)(ReportWriter *report, int orientation); /* 0 portrait, 1 landscape */
-    int (*SetPageSize)(ReportWriter *report, int pageSize); /* letter 0 ... executive 7 */
+    int (*SetPageSize)(ReportWriter *report, int pageSize);       /* letter 0 ... executive 7 */
     int (*SetOutputFile)(ReportWriter *report, const char *path);
     int (*SetLogo)(ReportWriter *report, const char *path);
     int (*GetResult)(ReportWriter *report);

@@ -16,7 +16,9 @@ const char kGroup[] = "variable";
 
 class LockGuard {
 public:
-    explicit LockGuard(VariablesContext *context) : m_lock(&context->lock) { m_lock->Enter(m_lock); }
+    explicit LockGuard(VariablesContext *context) : m_lock(&context->lock) {
+        m_lock->Enter(m_lock);
+    }
     ~LockGuard() { m_lock->Leave(m_lock); }
     LockGuard(const LockGuard &) = delete;
     LockGuard &operator=(const LockGuard &) = delete;

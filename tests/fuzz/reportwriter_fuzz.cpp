@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (report.format == ZARN_REPORT_TEXT) {
         const size_t visible = report.totalWidth - report.hiddenWidth;
         for (size_t at = headerEnd; at < length;) {
-            const char *end = static_cast<const char *>(std::memchr(buffer + at, '\n', length - at));
+            const char *end =
+                static_cast<const char *>(std::memchr(buffer + at, '\n', length - at));
             if (end == nullptr || static_cast<size_t>(end - (buffer + at)) != visible) {
                 std::abort();  // a row of the wrong width: columns would shift
             }

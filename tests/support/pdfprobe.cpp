@@ -56,11 +56,10 @@ std::vector<std::string> PdfPageQrCodes(const std::string &pdf, int page, int dp
     TempDir folder;
     const std::string number = std::to_string(page);
     const std::string image = (folder.Path() / "page").string();
-    CommandOutput("pdftoppm -png -singlefile -r " + std::to_string(dpi) + " -f " + number +
-                  " -l " + number + " " + Quoted(pdf) + " " + Quoted(image));
-    std::istringstream lines(
-        CommandOutput("zbarimg --raw -q -Sdisable -Sqrcode.enable " + Quoted(image + ".png") +
-                      " 2>/dev/null"));
+    CommandOutput("pdftoppm -png -singlefile -r " + std::to_string(dpi) + " -f " + number + " -l " +
+                  number + " " + Quoted(pdf) + " " + Quoted(image));
+    std::istringstream lines(CommandOutput("zbarimg --raw -q -Sdisable -Sqrcode.enable " +
+                                           Quoted(image + ".png") + " 2>/dev/null"));
     std::vector<std::string> codes;
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty()) {
@@ -79,8 +78,8 @@ PageImage PdfRenderPage(const std::string &pdf, int page) {
     TempDir folder;
     const std::string number = std::to_string(page);
     const std::string image = (folder.Path() / "page").string();
-    CommandOutput("pdftoppm -singlefile -r 72 -f " + number + " -l " + number + " " +
-                  Quoted(pdf) + " " + Quoted(image));
+    CommandOutput("pdftoppm -singlefile -r 72 -f " + number + " -l " + number + " " + Quoted(pdf) +
+                  " " + Quoted(image));
     std::ifstream file(image + ".ppm", std::ios::binary);
     PageImage result;
     std::string magic;

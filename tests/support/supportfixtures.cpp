@@ -110,7 +110,8 @@ void RecordLine(ZarnLogger *self, int level, const char *format, ...) {
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    reinterpret_cast<RecordingLogger::Adapter *>(self)->owner->lines.push_back(std::to_string(level) + ":" + text);
+    reinterpret_cast<RecordingLogger::Adapter *>(self)->owner->lines.push_back(
+        std::to_string(level) + ":" + text);
 }
 
 RecordingLogger::RecordingLogger() : m_adapter{{RecordLine}, this} {}

@@ -45,12 +45,12 @@ TEST_F(DateRangeTest, EmptyTextFailsAndThenNothingMatches) {
 TEST_F(DateRangeTest, ASingleDateCoversThatDayAndLogsItsReading) {
     ASSERT_EQ(DateRangeParse(&range, "2018-08-14"), 1);
     EXPECT_EQ(range.span, 86400);
-    EXPECT_THAT(log.lines,
-                ElementsAre("3:Explicit date range requested as: 2018-08-14",
-                            "3:Start date interpreted as: Tuesday, August 14, 2018",
-                            "3:End date interpreted as: Tuesday, August 14, 2018",
-                            "3:Days apart: 1",
-                            "3:Checking for Environment Variable 'ZUDAVODAZIVEDORUVUZAVI'"));
+    EXPECT_THAT(
+        log.lines,
+        ElementsAre("3:Explicit date range requested as: 2018-08-14",
+                    "3:Start date interpreted as: Tuesday, August 14, 2018",
+                    "3:End date interpreted as: Tuesday, August 14, 2018", "3:Days apart: 1",
+                    "3:Checking for Environment Variable 'ZUDAVODAZIVEDORUVUZAVI'"));
     EXPECT_TRUE(Matches(2018, 8, 14));
     EXPECT_FALSE(Matches(2018, 8, 13));
     EXPECT_FALSE(Matches(2018, 8, 15));
@@ -130,11 +130,11 @@ protected:
 
 TEST_F(DateOffsetsTest, MovesStartAndEndByTheirOffsets) {
     ParseWithOffsets(" -1:2 \n9:9\n");
-    EXPECT_THAT(std::vector<std::string>(log.lines.begin() + 5, log.lines.end()),
-                ElementsAre("3:Offset values set to: Low(-1) High(2)",
-                            "3:Start date interpreted as: Monday, August 13, 2018",
-                            "3:End date interpreted as: Wednesday, August 22, 2018",
-                            "3:Days apart: 10"));
+    EXPECT_THAT(
+        std::vector<std::string>(log.lines.begin() + 5, log.lines.end()),
+        ElementsAre("3:Offset values set to: Low(-1) High(2)",
+                    "3:Start date interpreted as: Monday, August 13, 2018",
+                    "3:End date interpreted as: Wednesday, August 22, 2018", "3:Days apart: 10"));
     EXPECT_TRUE(Matches(2018, 8, 13));
     EXPECT_TRUE(Matches(2018, 8, 22));
     EXPECT_FALSE(Matches(2018, 8, 23));

@@ -48,10 +48,18 @@ TEST(FilterMatches, MatchesShellAndExtendedPatterns) {
         const char *text;
         int matches;
     } cases[] = {
-        {"A*", "ACME", 1},       {"A*", "acme", 0},          {"A?C", "ABC", 1},
-        {"[AB]00*", "B001", 1},  {"@(ACME|BETA)", "BETA", 1}, {"@(ACME|BETA)", "BETAX", 0},
-        {"!(A*)", "BETA", 1},    {"!(A*)", "ACME", 0},        {"+([0-9])", "12345", 1},
-        {"+([0-9])", "12a45", 0}, {"*", "a/b", 1},           {"*", ".hidden", 1},
+        {"A*", "ACME", 1},
+        {"A*", "acme", 0},
+        {"A?C", "ABC", 1},
+        {"[AB]00*", "B001", 1},
+        {"@(ACME|BETA)", "BETA", 1},
+        {"@(ACME|BETA)", "BETAX", 0},
+        {"!(A*)", "BETA", 1},
+        {"!(A*)", "ACME", 0},
+        {"+([0-9])", "12345", 1},
+        {"+([0-9])", "12a45", 0},
+        {"*", "a/b", 1},
+        {"*", ".hidden", 1},
         {"VAULT", "vault", 0},
     };
     for (const Case &c : cases) {
@@ -66,7 +74,10 @@ TEST(TextRoutines, TrimAndRemoveNonPrintableWorkInPlace) {
     EXPECT_STREQ(TrimBlanks(text), "Vault 7");
     char blank[] = " \t ";
     EXPECT_STREQ(TrimBlanks(blank), "");
-    char mixed[] = "A\x01" "B\x7F" "C\t\xC3\xA9";
+    char mixed[] =
+        "A\x01"
+        "B\x7F"
+        "C\t\xC3\xA9";
     EXPECT_STREQ(RemoveNonPrintable(mixed), "ABC\xC3\xA9");
 }
 

@@ -90,8 +90,8 @@ TEST_F(PdfReportTest, OneMoreRowStartsAFreshPage) {
     ASSERT_EQ(PdfPageCount(pdf), 2);
 
     const std::string second = PdfPageText(pdf, 2);
-    for (const char *expected : {"Volume List", "Customer ACME", "Volume", "Count", "Location",
-                                 "Page 2"}) {
+    for (const char *expected :
+         {"Volume List", "Customer ACME", "Volume", "Count", "Location", "Page 2"}) {
         EXPECT_THAT(second, HasSubstr(expected));
     }
     char last[16];

@@ -82,8 +82,9 @@ TEST_F(ReportTest, TextFormLeavesOutNotesWhenThereAreNoneAndCallsBefore) {
     Start();
     report.AddColumn(&report, 4, "Id", 0);
     const char *emptyNotes = "";  // empty notes count as none
-    report.PrintHeader(&report, [](ReportWriter *r) { std::fputs("-- before --", r->output); },
-                       "Customers", emptyNotes);
+    report.PrintHeader(
+        &report, [](ReportWriter *r) { std::fputs("-- before --", r->output); }, "Customers",
+        emptyNotes);
     EXPECT_EQ(Output(), std::string("\n"
                                     "             System: Kestrava\n"
                                     " Report Description: Customers\n") +
@@ -141,7 +142,7 @@ TEST_F(ReportTest, FormatKeywordMustMatchWholly) {
     const struct {
         const char *value;
         int format;
-    } cases[] = {{"CSV", ZARN_REPORT_CSV}, {"cs", ZARN_REPORT_TEXT},   {"Pdf", ZARN_REPORT_PDF},
+    } cases[] = {{"CSV", ZARN_REPORT_CSV},   {"cs", ZARN_REPORT_TEXT},   {"Pdf", ZARN_REPORT_PDF},
                  {"text", ZARN_REPORT_TEXT}, {"csvx", ZARN_REPORT_TEXT}, {"", ZARN_REPORT_TEXT}};
     for (const auto &c : cases) {
         ScopedEnvironment format("ZARNREPORTFORMAT", c.value);

@@ -129,14 +129,15 @@ protected:
 };
 
 TEST_F(VariableFileTest, DateVariablesAreRecomputedOnEveryRead) {
-    const std::string file = folder.WriteFile("vars.cfg",
-                                              "variable = {\n"
-                                              "  YESTERDAY = { type = \"date\"; date = \"*-1\";\n"
-                                              "                format = \"%d/%m/%Y\"; value = \"old\"; };\n"
-                                              "  TODAY = { type = \"date\"; };\n"
-                                              "  BROKEN = { type = \"date\"; date = \"never\"; };\n"
-                                              "  SITE = { value = \"North\"; };\n"
-                                              "};\n");
+    const std::string file =
+        folder.WriteFile("vars.cfg",
+                         "variable = {\n"
+                         "  YESTERDAY = { type = \"date\"; date = \"*-1\";\n"
+                         "                format = \"%d/%m/%Y\"; value = \"old\"; };\n"
+                         "  TODAY = { type = \"date\"; };\n"
+                         "  BROKEN = { type = \"date\"; date = \"never\"; };\n"
+                         "  SITE = { value = \"North\"; };\n"
+                         "};\n");
     ScopedEnvironment varFile("ZARNVARFILE", file.c_str());
     VariablesContext own{};
     ASSERT_EQ(VariablesInit(&own, nullptr, 0), 1);
