@@ -154,15 +154,9 @@ int PrintUnderline(ReportWriter *report) {
     }
 }
 
+// The trailer is the underline again: a closing rule in text, an empty line in CSV.
 int PrintTrailer(ReportWriter *report) {
-    switch (report->format) {
-        case ZARN_REPORT_CSV:
-            return Write(report, "\n");
-        case ZARN_REPORT_PDF:
-            return 0;
-        default:
-            return TextUnderline(report);
-    }
+    return PrintUnderline(report);
 }
 
 int NewPage(ReportWriter *report) {

@@ -60,6 +60,16 @@ protected:
     }
 
     void Finish() { ASSERT_EQ(report.Close(&report), 0); }
+
+    // A one-row report with the given logo, its first page rendered.
+    PageImage OneRowPageWithLogo(const std::string &logo) {
+        EXPECT_EQ(report.SetLogo(&report, logo.c_str()), 0);
+        report.SetOutputFile(&report, pdf.c_str());
+        Begin();
+        report.PrintRow(&report, "V1|1|A");
+        Finish();
+        return PdfRenderPage(pdf, 1);
+    }
 };
 
 TEST_F(PdfReportTest, AFullPageStaysOnePage) {
@@ -102,26 +112,15 @@ TEST_F(PdfReportTest, OneMoreRowStartsAFreshPage) {
 }
 
 TEST_F(PdfReportTest, TitleBandStartsAtTheLeftMarginWithoutALogo) {
-    const std::string fakeLogo = folder.WriteFile("logo.jpg", "not a jpeg");
-    ASSERT_EQ(report.SetLogo(&report, fakeLogo.c_str()), 0);
-    report.SetOutputFile(&report, pdf.c_str());
-    Begin();
-    report.PrintRow(&report, "V1|1|A");
-    Finish();
-    const PageImage page = PdfRenderPage(pdf, 1);
+    const PageImage page = OneRowPageWithLogo(folder.WriteFile("logo.jpg", "not a jpeg"));
     ASSERT_GT(page.width, 0);
     EXPECT_THAT(page.Pixel(12, 45), ElementsAre(10, 65, 105));   // band colour at the margin
     EXPECT_THAT(page.Pixel(5, 45), ElementsAre(255, 255, 255));  // nothing left of it
 }
 
 TEST_F(PdfReportTest, ALogoPushesTheTitleBandRight) {
-    const std::string logo = std::string(ZARN_RESOURCES_DIR) + "/Kestrava_Logo.jpg";
-    ASSERT_EQ(report.SetLogo(&report, logo.c_str()), 0);
-    report.SetOutputFile(&report, pdf.c_str());
-    Begin();
-    report.PrintRow(&report, "V1|1|A");
-    Finish();
-    const PageImage page = PdfRenderPage(pdf, 1);
+    const PageImage page =
+        OneRowPageWithLogo(std::string(ZARN_RESOURCES_DIR) + "/Kestrava_Logo.jpg");
     ASSERT_GT(page.width, 0);
     EXPECT_THAT(page.Pixel(186, 45), ElementsAre(255, 255, 255));  // the gap after the logo
     EXPECT_THAT(page.Pixel(190, 45), ElementsAre(10, 65, 105));
