@@ -1,0 +1,87 @@
+// The connection to the central server: every read and write of server data passes here.
+// One object per document. Operations return a CZARN10RC; records are filled into buffers the
+// caller owns.
+#ifndef ZARN_SERVERAPI_ZARN10MFC_H
+#define ZARN_SERVERAPI_ZARN10MFC_H
+
+#include <libconfig.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zarn10rc.h"
+#include "zarnrecords.h"
+
+namespace zarn {
+class ServerSession;
+class ScanMessageTarget;
+}  // namespace zarn
+
+class CZARN10MFC {
+public:
+    explicit CZARN10MFC(int reserved = 0);
+    ~CZARN10MFC();
+    CZARN10MFC(const CZARN10MFC &) = delete;
+    CZARN10MFC &operator=(const CZARN10MFC &) = delete;
+
+    void SetProgramID(int programId);
+    // No host: the embedded store (ZARNDATABASE, else the per-user data folder). A host: the
+    // PostgreSQL server there, port 5432 when 0.
+    void SetLogonDetails(const char *host, unsigned port, const char *user, const char *password);
+    CZARN10RC Logon(int flags);
+    CZARN10RC Logoff(bool force);
+    bool IsLoggedOn() const;
+
+    CZARN10RC Get(ZARNVOLS *record, const char *customer, const char *media, const char *volume);
+    CZARN10RC Get(ZARNVOLABS *record, const char *customer, const char *media, const char *volume);
+    CZARN10RC Get(ZARNCOORD *record, const char *customer, const char *media, int zone, int slot);
+    CZARN10RC Get(ZARNZONE *record, int zone);
+    CZARN10RC Get(ZARNCUST *record, const char *customer);
+    CZARN10RC Get(ZARNMEDIA *record, const char *customer, const char *media);
+    CZARN10RC Get(ZARNREPOSITORY *record, const char *customer, const char *media,
+                  const char *repository);
+    CZARN10RC Get(ZARNSERVERID *record);
+    CZARN10RC Get(ZARN10JOURNALLIST *record);
+    CZARN10RC Get(ZARNATTRIBUTE *record, const char *name);
+
+    CZARN10RC List(std::vector<ZARNCUSTEx> &records);
+    CZARN10RC List(std::vector<ZARNMEDIAEx> &records, const char *customer = nullptr);
+    CZARN10RC List(std::vector<ZARNREPOSITORYFULL> &records, const char *customer,
+                   const char *media);
+    // The volumes of a customer and media whose flag word carries every bit of filter.
+    // volumeCount: all the media's volumes; notDueCount: those without a pending move;
+    // scannedOutCount: listed volumes already scanned out.
+    CZARN10RC List(std::vector<ZARNVOLSFULL> &records, const char *customer, const char *media,
+                   ZARNVOLFLAGS filter, unsigned *volumeCount, unsigned *notDueCount,
+                   unsigned *scannedOutCount, int reserved1, int reserved2);
+    CZARN10RC List(std::vector<ZARNZONEEx> &records);
+
+    CZARN10RC Add(ZARNVOLSEx *record);
+    // Refused with kZarnChangedElsewhere when the store's copy changed since record was read.
+    CZARN10RC Update(ZARNVOLSEx *record);
+    CZARN10RC Put(const ZARNATTRIBUTEEx *attribute);
+    // A journal posting: customer label, two further texts, journal code, quantity, line text.
+    CZARN10RC Put(const char *label, const char *text2, const char *text3, unsigned code,
+                  unsigned quantity, const char *text);
+
+    // Parses one scanner line. prefix and suffix are what the scanner adds around a code (may
+    // be null); configuration may be null for the default grammar.
+    CZARN10RC ParseBarCode(ZARN10BARCODEPARSED *parsed, const char *text, const char *prefix,
+                           const char *suffix, const config_t *configuration);
+    static std::string FormatZoneSlot(int slot);
+
+    // Modal scanning: each scanner line is parsed, resolved and posted to the target named in
+    // args.
+    CZARN10RC ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, void *owner);
+    // Nonzero after the operator cancelled the last scan dialog; reset 1 clears it.
+    int WasCancelled(int reset);
+
+    // For the library's own dialogs and tools.
+    zarn::ServerSession *Session();
+
+private:
+    std::unique_ptr<zarn::ServerSession> m_session;
+};
+
+#endif

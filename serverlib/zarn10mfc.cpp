@@ -1,0 +1,454 @@
+// CZARN10MFC: log-on, and the records of customers, media, repositories, volumes, the server
+// identity, journal codes and attributes.
+#include "zarn10mfc.h"
+
+#include <QSqlQuery>
+#include <QString>
+
+#include <unistd.h>
+
+#include <cstring>
+
+#include "zarnclock.h"
+#include "zarnfields.h"
+#include "zarnsession.h"
+#include "zarnvolumerules.h"
+
+using namespace zarn;
+
+namespace {
+
+QString Text(const char *text) {
+    return QString::fromUtf8(text ? text : "");
+}
+
+std::string Std(const QVariant &value) {
+    return value.toString().toStdString();
+}
+
+QVariant Big(uint64_t value) {
+    return QVariant::fromValue<qlonglong>(static_cast<qlonglong>(value));
+}
+
+}  // namespace
+
+namespace zarn {
+
+std::string ServerSession::StationName() const {
+    char host[64] = "";
+    gethostname(host, sizeof host - 1);
+    return std::string(host) + "/" + std::to_string(programId);
+}
+
+}  // namespace zarn
+
+CZARN10MFC::CZARN10MFC(int) : m_session(std::make_unique<ServerSession>()) {}
+
+CZARN10MFC::~CZARN10MFC() = default;
+
+ServerSession *CZARN10MFC::Session() {
+    return m_session.get();
+}
+
+void CZARN10MFC::SetProgramID(int programId) {
+    m_session->programId = programId;
+}
+
+void CZARN10MFC::SetLogonDetails(const char *host, unsigned port, const char *user,
+                                 const char *password) {
+    m_session->settings.host = host ? host : "";
+    m_session->settings.port = port;
+    m_session->settings.user = user ? user : "";
+    m_session->settings.password = password ? password : "";
+}
+
+bool CZARN10MFC::IsLoggedOn() const {
+    return m_session->store != nullptr;
+}
+
+CZARN10RC CZARN10MFC::Logon(int) {
+    m_session->store.reset();
+    uint8_t result = 0;
+    std::string error;
+    std::unique_ptr<Store> store = Store::Open(m_session->settings, result, error);
+    if (!store) {
+        return result;
+    }
+    // The embedded store is created on first use; a shared server is prepared by zarnserver.
+    if (store->Kind() == Backend::SQLite) {
+        if ((result = store->Migrate())) {
+            return result;
+        }
+    } else if (store->SchemaVersion() == 0) {
+        return kZarnDatabaseError;
+    }
+    store->SetStation(m_session->StationName(), m_session->settings.user);
+    m_session->store = std::move(store);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Logoff(bool) {
+    m_session->store.reset();
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNVOLS *record, const char *customer, const char *media,
+                          const char *volume) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    VolumeRow row;
+    if (!store || (result = store->GetVolume(customer ? customer : "", media ? media : "",
+                                             volume ? volume : "", row))) {
+        return result;
+    }
+    FillVolumeRecord(row, *record);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNCUST *record, const char *customer) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query,
+                                       "SELECT id, name, customer_value, flags, phone, contact,"
+                                       " address FROM customers WHERE id = ?",
+                                       {Text(customer)}))) {
+        return result;
+    }
+    if (!query.next()) {
+        return kZarnCustomerNotFound;
+    }
+    WriteField(record->customerId, Std(query.value(0)));
+    WriteField(record->name, Std(query.value(1)));
+    record->customerValue = query.value(2).toInt();
+    record->flags = static_cast<uint32_t>(query.value(3).toLongLong());
+    WriteField(record->phone, Std(query.value(4)));
+    WriteField(record->contact, Std(query.value(5)));
+    WriteField(record->address, Std(query.value(6)));
+    return kZarnOK;
+}
+
+namespace {
+
+// Media with their counts: every volume, and those with a move pending.
+QString MediaSelect(const QString &where) {
+    return "SELECT m.customer_id, m.media_id, m.description, m.flags,"
+           " (SELECT COUNT(*) FROM volumes v WHERE v.customer_id = m.customer_id"
+           "  AND v.media_id = m.media_id),"
+           " (SELECT COUNT(*) FROM volumes v WHERE v.customer_id = m.customer_id"
+           "  AND v.media_id = m.media_id AND v.destination_repository <> ''"
+           "  AND v.destination_repository <> v.current_repository)"
+           " FROM media m " +
+           where + " ORDER BY m.customer_id, m.media_id";
+}
+
+void FillMedia(const QSqlQuery &query, ZARNMEDIAEx &record) {
+    Clear(&record);
+    WriteField(record.customerId, Std(query.value(0)));
+    WriteField(record.mediaId, Std(query.value(1)));
+    WriteField(record.description, Std(query.value(2)));
+    record.flags = static_cast<uint32_t>(query.value(3).toLongLong());
+    record.volumeCount = query.value(4).toUInt();
+    record.moveCount = query.value(5).toUInt();
+}
+
+}  // namespace
+
+CZARN10RC CZARN10MFC::Get(ZARNMEDIA *record, const char *customer, const char *media) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store ||
+        (result = store->Run(query, MediaSelect("WHERE m.customer_id = ? AND m.media_id = ?"),
+                             {Text(customer), Text(media)}))) {
+        return result;
+    }
+    if (!query.next()) {
+        return kZarnMediaNotFound;
+    }
+    FillMedia(query, *record);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *customer) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    query.setForwardOnly(true);
+    const bool one = customer != nullptr;
+    if (!store ||
+        (result = one ? store->Run(query, MediaSelect("WHERE m.customer_id = ?"), {Text(customer)})
+                      : store->Run(query, MediaSelect("")))) {
+        return result;
+    }
+    while (query.next()) {
+        records.emplace_back();
+        FillMedia(query, records.back());
+    }
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::List(std::vector<ZARNCUSTEx> &records) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query,
+                                       "SELECT id, name, customer_value, flags FROM customers"
+                                       " ORDER BY id"))) {
+        return result;
+    }
+    while (query.next()) {
+        ZARNCUSTEx &record = records.emplace_back();
+        Clear(&record);
+        WriteField(record.customerId, Std(query.value(0)));
+        WriteField(record.name, Std(query.value(1)));
+        record.customerValue = query.value(2).toInt();
+        record.flags = static_cast<uint32_t>(query.value(3).toLongLong());
+    }
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNREPOSITORY *record, const char *customer, const char *media,
+                          const char *repository) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query,
+                                       "SELECT id, description, site_code, flags FROM repositories"
+                                       " WHERE id = ?",
+                                       {Text(repository)}))) {
+        return result;
+    }
+    if (!query.next()) {
+        return kZarnRepositoryNotFound;
+    }
+    WriteField(record->customerId, customer ? customer : "");
+    WriteField(record->mediaId, media ? media : "");
+    WriteField(record->repositoryId, Std(query.value(0)));
+    WriteField(record->description, Std(query.value(1)));
+    WriteField(record->siteCode, Std(query.value(2)));
+    record->flags = static_cast<uint32_t>(query.value(3).toLongLong());
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::List(std::vector<ZARNREPOSITORYFULL> &records, const char *, const char *) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(
+                       query, "SELECT id, description, flags FROM repositories ORDER BY id"))) {
+        return result;
+    }
+    while (query.next()) {
+        ZARNREPOSITORYFULL &record = records.emplace_back();
+        Clear(&record);
+        WriteField(record.repositoryId, Std(query.value(0)));
+        WriteField(record.description, Std(query.value(1)));
+        record.flags = static_cast<uint32_t>(query.value(2).toLongLong());
+    }
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::List(std::vector<ZARNVOLSFULL> &records, const char *customer,
+                           const char *media, ZARNVOLFLAGS filter, unsigned *volumeCount,
+                           unsigned *notDueCount, unsigned *scannedOutCount, int, int) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
+    QSqlQuery query(store->Database());
+    query.setForwardOnly(true);
+    if ((result = store->Run(query,
+                             "SELECT " + VolumeColumns() +
+                                 " FROM volumes WHERE customer_id = ? AND media_id = ?"
+                                 " ORDER BY volume",
+                             {Text(customer), Text(media)}))) {
+        return result;
+    }
+    unsigned all = 0;
+    unsigned notDue = 0;
+    unsigned scannedOut = 0;
+    while (query.next()) {
+        const VolumeRow row = VolumeFromQuery(query);
+        ++all;
+        notDue += IsDueToMove(row) ? 0 : 1;
+        if ((RecordFlags(row) & filter.flags) != filter.flags) {
+            continue;
+        }
+        scannedOut += (row.flags & kZarnVolScannedOut) ? 1 : 0;
+        FillVolumeListRecord(row, records.emplace_back());
+    }
+    if (volumeCount) {
+        *volumeCount = all;
+    }
+    if (notDueCount) {
+        *notDueCount = notDue;
+    }
+    if (scannedOutCount) {
+        *scannedOutCount = scannedOut;
+    }
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
+    VolumeRow row = NewVolumeRow(*record);
+    if (row.volume.empty()) {
+        return kZarnInvalidArgument;
+    }
+    ZARNMEDIA media;
+    if (CZARN10RC found = Get(&media, row.customer.c_str(), row.media.c_str()); !found.IsOK(0)) {
+        return found;
+    }
+    if ((row.flags & kZarnVolContainer) && row.container <= 0) {
+        row.container = store->NextContainerNumber();
+    }
+    if ((result = store->InsertVolume(row, {"added", {}, row.current, row.flags}))) {
+        return result;
+    }
+    FillVolumeRecord(row, *record);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    VolumeRow stored;
+    if (!store ||
+        (result = store->GetVolume(ReadField(record->customerId), ReadField(record->mediaId),
+                                   ReadField(record->volume), stored))) {
+        return result;
+    }
+    if (stored.version != record->version) {
+        return kZarnChangedElsewhere;
+    }
+    UpdateOutcome outcome = ApplyUpdate(stored, *record);
+    if ((result = store->WriteVolume(outcome.row, outcome.history))) {
+        return result;
+    }
+    FillVolumeRecord(outcome.row, *record);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query, "SELECT key, value FROM meta"))) {
+        return result;
+    }
+    while (query.next()) {
+        const QString key = query.value(0).toString();
+        const std::string value = Std(query.value(1));
+        if (key == "server_id") {
+            WriteField(record->serverId, value);
+        } else if (key == "server_name") {
+            WriteField(record->serverName, value);
+        } else if (key == "prepared_by") {
+            WriteField(record->preparedBy, value);
+        } else if (key == "schema_version") {
+            record->schemaVersion = static_cast<uint32_t>(std::stoul("0" + value));
+        }
+    }
+    WriteField(record->stationId, m_session->StationName());
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARN10JOURNALLIST *record) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query,
+                                       "SELECT position, code, name, default_quantity FROM"
+                                       " journal_codes WHERE position >= 0 AND position < 100"))) {
+        return result;
+    }
+    while (query.next()) {
+        ZARN10JOURNALENTRY &entry = record->entries[query.value(0).toInt()];
+        entry.code = query.value(1).toUInt();
+        WriteField(entry.name, Std(query.value(2)));
+        entry.defaultQuantity = query.value(3).toUInt();
+        ++record->count;
+    }
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNATTRIBUTE *record, const char *name) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    QSqlQuery query(store ? store->Database() : QSqlDatabase());
+    if (!store || (result = store->Run(query, "SELECT name, value FROM attributes WHERE name = ?",
+                                       {Text(name)}))) {
+        return result;
+    }
+    if (!query.next()) {
+        return kZarnAttributeNotFound;
+    }
+    WriteField(record->name, Std(query.value(0)));
+    WriteField(record->value, Std(query.value(1)));
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Put(const ZARNATTRIBUTEEx *attribute) {
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    const std::string name = ReadField(attribute->name);
+    if (!store) {
+        return result;
+    }
+    if (name.empty()) {
+        return kZarnInvalidArgument;
+    }
+    return store->Run(
+        "INSERT INTO attributes (name, value, station, changed) VALUES (?, ?, ?, ?)"
+        " ON CONFLICT (name) DO UPDATE SET value = excluded.value, station = excluded.station,"
+        " changed = excluded.changed",
+        {QString::fromStdString(name), QString::fromStdString(ReadField(attribute->value)),
+         QString::fromStdString(m_session->StationName().substr(0, 16)), Big(ZarnNow())});
+}
+
+CZARN10RC CZARN10MFC::Put(const char *label, const char *text2, const char *text3, unsigned code,
+                          unsigned quantity, const char *text) {
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
+    QSqlQuery known(store->Database());
+    if ((result = store->Run(known, "SELECT 1 FROM journal_codes WHERE code = ? AND code <> 0",
+                             {code}))) {
+        return result;
+    }
+    if (!known.next()) {
+        return kZarnJournalCodeNotFound;
+    }
+    return store->Run(
+        "INSERT INTO journal_postings (at, station, label, text2, text3, code, quantity, text)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+        {Big(ZarnNow()), QString::fromStdString(m_session->StationName()), Text(label), Text(text2),
+         Text(text3), code, Big(quantity), Text(text)});
+}
+
+int CZARN10MFC::WasCancelled(int reset) {
+    const int cancelled = m_session->cancelled ? 1 : 0;
+    if (reset) {
+        m_session->cancelled = false;
+    }
+    return cancelled;
+}

@@ -1,0 +1,110 @@
+// The store's schema, versioned: each migration takes the schema one version further inside
+// one transaction, and the version is kept in the meta table.
+#include <QSqlQuery>
+#include <QStringList>
+
+#include "zarn10rc.h"
+#include "zarnstore.h"
+
+namespace zarn {
+namespace {
+
+QStringList VersionOne(const Store &store) {
+    const QString id = store.AutoIdColumn();
+    return {
+        "CREATE TABLE IF NOT EXISTS meta (key VARCHAR(40) PRIMARY KEY, value VARCHAR(200) NOT "
+        "NULL)",
+        "CREATE TABLE customers (id VARCHAR(4) PRIMARY KEY, name VARCHAR(40) NOT NULL DEFAULT '',"
+        " customer_value INTEGER NOT NULL DEFAULT 0, flags BIGINT NOT NULL DEFAULT 0,"
+        " phone VARCHAR(16) NOT NULL DEFAULT '', contact VARCHAR(28) NOT NULL DEFAULT '',"
+        " address VARCHAR(100) NOT NULL DEFAULT '')",
+        "CREATE TABLE media (customer_id VARCHAR(4) NOT NULL REFERENCES customers(id),"
+        " media_id VARCHAR(4) NOT NULL, description VARCHAR(20) NOT NULL DEFAULT '',"
+        " flags BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (customer_id, media_id))",
+        "CREATE TABLE repositories (id VARCHAR(4) PRIMARY KEY,"
+        " description VARCHAR(20) NOT NULL DEFAULT '', site_code VARCHAR(20) NOT NULL DEFAULT '',"
+        " flags BIGINT NOT NULL DEFAULT 0)",
+        "CREATE TABLE zones (zone_number INTEGER PRIMARY KEY, zone_name VARCHAR(10) NOT NULL,"
+        " spoken_text VARCHAR(10) NOT NULL DEFAULT '', description VARCHAR(20) NOT NULL DEFAULT '',"
+        " repository_id VARCHAR(4) NOT NULL REFERENCES repositories(id),"
+        " customer_id VARCHAR(4) NOT NULL DEFAULT '', media_id VARCHAR(4) NOT NULL DEFAULT '',"
+        " first_slot INTEGER NOT NULL, last_slot INTEGER NOT NULL, flags BIGINT NOT NULL DEFAULT "
+        "0)",
+        "CREATE TABLE volumes (customer_id VARCHAR(4) NOT NULL, media_id VARCHAR(4) NOT NULL,"
+        " volume VARCHAR(10) NOT NULL, flags BIGINT NOT NULL DEFAULT 0,"
+        " container INTEGER NOT NULL DEFAULT 0, next_move_date BIGINT NOT NULL DEFAULT 0,"
+        " current_repository VARCHAR(4) NOT NULL DEFAULT '', current_slot INTEGER NOT NULL DEFAULT "
+        "0,"
+        " destination_repository VARCHAR(4) NOT NULL DEFAULT '',"
+        " destination_slot INTEGER NOT NULL DEFAULT 0,"
+        " scanned_repository VARCHAR(4) NOT NULL DEFAULT '', scanned_slot INTEGER NOT NULL DEFAULT "
+        "0,"
+        " description VARCHAR(20) NOT NULL DEFAULT '', version BIGINT NOT NULL DEFAULT 1,"
+        " changed BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (customer_id, media_id, volume),"
+        " FOREIGN KEY (customer_id, media_id) REFERENCES media(customer_id, media_id))",
+        "CREATE INDEX volumes_by_serial ON volumes (volume)",
+        "CREATE TABLE movement_history (id " + id +
+            ", at BIGINT NOT NULL,"
+            " station VARCHAR(40) NOT NULL, role VARCHAR(40) NOT NULL, action VARCHAR(10) NOT NULL,"
+            " customer_id VARCHAR(4) NOT NULL, media_id VARCHAR(4) NOT NULL, volume VARCHAR(10) "
+            "NOT NULL,"
+            " from_repository VARCHAR(4) NOT NULL, from_slot INTEGER NOT NULL,"
+            " to_repository VARCHAR(4) NOT NULL, to_slot INTEGER NOT NULL, flags BIGINT NOT NULL)",
+        "CREATE INDEX history_by_volume ON movement_history (customer_id, media_id, volume)",
+        "CREATE TABLE journal_codes (position INTEGER PRIMARY KEY, code INTEGER NOT NULL,"
+        " name VARCHAR(40) NOT NULL DEFAULT '', default_quantity INTEGER NOT NULL DEFAULT 0)",
+        "CREATE TABLE journal_postings (id " + id +
+            ", at BIGINT NOT NULL,"
+            " station VARCHAR(40) NOT NULL, label VARCHAR(200) NOT NULL, text2 VARCHAR(200) NOT "
+            "NULL,"
+            " text3 VARCHAR(200) NOT NULL, code INTEGER NOT NULL, quantity BIGINT NOT NULL,"
+            " text VARCHAR(200) NOT NULL)",
+        "CREATE TABLE attributes (name VARCHAR(20) PRIMARY KEY, value VARCHAR(80) NOT NULL,"
+        " station VARCHAR(16) NOT NULL DEFAULT '', changed BIGINT NOT NULL DEFAULT 0)",
+    };
+}
+
+// Each entry takes the schema from its index to index + 1.
+std::vector<QStringList (*)(const Store &)> Migrations() {
+    return {VersionOne};
+}
+
+}  // namespace
+
+int Store::SchemaVersion() {
+    QSqlQuery query(m_database);
+    if (!query.exec("SELECT value FROM meta WHERE key = 'schema_version'") || !query.next()) {
+        return 0;
+    }
+    return query.value(0).toInt();
+}
+
+uint8_t Store::Migrate() {
+    const auto migrations = Migrations();
+    const int target = static_cast<int>(migrations.size());
+    return InTransaction([&]() -> uint8_t {
+        if (uint8_t failed = Run(VersionOne(*this).front())) {  // the meta table itself
+            return failed;
+        }
+        const int version = SchemaVersion();
+        if (version > target) {
+            return kZarnSchemaTooNew;
+        }
+        for (int step = version; step < target; ++step) {
+            for (const QString &statement : migrations[step](*this)) {
+                if (statement.startsWith("CREATE TABLE IF NOT EXISTS meta")) {
+                    continue;
+                }
+                if (uint8_t failed = Run(statement)) {
+                    return failed;
+                }
+            }
+        }
+        return Run(
+            "INSERT INTO meta (key, value) VALUES ('schema_version', ?) "
+            "ON CONFLICT (key) DO UPDATE SET value = excluded.value",
+            {QString::number(target)});
+    });
+}
+
+}  // namespace zarn

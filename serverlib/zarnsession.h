@@ -1,0 +1,36 @@
+// What one CZARN10MFC connection holds: its log-on details and its open store.
+#ifndef ZARN_SERVERLIB_ZARNSESSION_H
+#define ZARN_SERVERLIB_ZARNSESSION_H
+
+#include <memory>
+#include <string>
+
+#include "zarnstore.h"
+
+namespace zarn {
+
+class ServerSession {
+public:
+    ConnectionSettings settings;
+    int programId = 0;
+    std::unique_ptr<Store> store;
+    bool cancelled = false;
+
+    // The open store, or null with result set to "not logged on".
+    Store *Require(uint8_t &result) {
+        result = store ? 0 : 2;
+        return store.get();
+    }
+    // This station's name in the movement history: host name and program.
+    std::string StationName() const;
+};
+
+// Zero-fills a record before it is filled, so that nothing of an earlier read stays in it.
+template <typename Record>
+void Clear(Record *record) {
+    *record = Record{};
+}
+
+}  // namespace zarn
+
+#endif

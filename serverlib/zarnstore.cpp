@@ -1,0 +1,289 @@
+#include "zarnstore.h"
+
+#include <QSqlError>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "zarn10rc.h"
+#include "zarnclock.h"
+
+namespace zarn {
+namespace {
+
+QString Text(const std::string &text) {
+    return QString::fromStdString(text);
+}
+
+std::string ToStd(const QVariant &value) {
+    return value.toString().toStdString();
+}
+
+}  // namespace
+
+std::string DefaultDatabasePath() {
+    if (const char *path = std::getenv("ZARNDATABASE"); path && *path) {
+        return path;
+    }
+    std::string base;
+    if (const char *data = std::getenv("XDG_DATA_HOME"); data && *data) {
+        base = data;
+    } else if (const char *home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.local/share";
+    } else {
+        base = ".";
+    }
+    return base + "/Quillfen/kestrava.db";
+}
+
+Store::Store(Backend backend, const QString &connectionName)
+    : m_backend(backend), m_connectionName(connectionName) {}
+
+Store::~Store() {
+    m_database.close();
+    m_database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &result,
+                                   std::string &error) {
+    const bool embedded = settings.host.empty();
+    const QString name = "zarn-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    std::unique_ptr<Store> store(new Store(embedded ? Backend::SQLite : Backend::PostgreSQL, name));
+    store->m_database = QSqlDatabase::addDatabase(embedded ? "QSQLITE" : "QPSQL", name);
+    QSqlDatabase &db = store->m_database;
+    if (!db.isValid()) {
+        result = kZarnServerUnavailable;
+        error = embedded ? "the Qt SQLite driver is not installed"
+                         : "the Qt PostgreSQL driver is not installed";
+        return nullptr;
+    }
+    if (embedded) {
+        const std::string path =
+            settings.database.empty() ? DefaultDatabasePath() : settings.database;
+        std::error_code ignored;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+        db.setDatabaseName(Text(path));
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=2000");
+    } else {
+        db.setHostName(Text(settings.host));
+        db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
+        db.setUserName(Text(settings.user));
+        db.setPassword(Text(settings.password));
+        db.setDatabaseName(Text(settings.database.empty() ? "kestrava" : settings.database));
+        db.setConnectOptions("connect_timeout=3");
+    }
+    if (!db.open()) {
+        result = kZarnServerUnavailable;
+        error = db.lastError().text().toStdString();
+        return nullptr;
+    }
+    if (embedded) {
+        // Durable on every commit; readers do not block the writer.
+        for (const char *pragma :
+             {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
+            if (uint8_t failed = store->Run(pragma)) {
+                result = failed;
+                error = store->m_lastError;
+                return nullptr;
+            }
+        }
+    }
+    result = kZarnOK;
+    return store;
+}
+
+void Store::SetStation(const std::string &station, const std::string &role) {
+    m_station = station;
+    m_role = role;
+}
+
+QString Store::AutoIdColumn() const {
+    return m_backend == Backend::SQLite ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
+}
+
+uint8_t Store::CodeOf(const QSqlError &error) {
+    m_lastError = error.text().toStdString();
+    const QString text = error.text().toLower();
+    if (text.contains("locked") || text.contains("busy")) {
+        return kZarnDatabaseBusy;
+    }
+    if (error.type() == QSqlError::ConnectionError || text.contains("server closed") ||
+        text.contains("connection") || text.contains("terminating")) {
+        return kZarnServerUnavailable;
+    }
+    if (text.contains("permission denied")) {
+        return kZarnPermissionDenied;
+    }
+    return kZarnDatabaseError;
+}
+
+uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
+    if (!query.prepare(sql)) {
+        return CodeOf(query.lastError());
+    }
+    for (const QVariant &value : bindings) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        return CodeOf(query.lastError());
+    }
+    return kZarnOK;
+}
+
+uint8_t Store::Run(const QString &sql, Bindings bindings) {
+    QSqlQuery query(m_database);
+    return Run(query, sql, bindings);
+}
+
+uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
+    if (m_transactionDepth > 0) {
+        return work();
+    }
+    if (!m_database.transaction()) {
+        return CodeOf(m_database.lastError());
+    }
+    ++m_transactionDepth;
+    const uint8_t result = work();
+    --m_transactionDepth;
+    if (result != kZarnOK) {
+        m_database.rollback();
+        return result;
+    }
+    if (!m_database.commit()) {
+        const uint8_t failed = CodeOf(m_database.lastError());
+        m_database.rollback();
+        return failed;
+    }
+    return kZarnOK;
+}
+
+QString VolumeColumns() {
+    return "customer_id, media_id, volume, flags, container, next_move_date, current_repository,"
+           " current_slot, destination_repository, destination_slot, scanned_repository,"
+           " scanned_slot, description, version, changed";
+}
+
+VolumeRow VolumeFromQuery(const QSqlQuery &query, int first) {
+    VolumeRow row;
+    row.customer = ToStd(query.value(first));
+    row.media = ToStd(query.value(first + 1));
+    row.volume = ToStd(query.value(first + 2));
+    row.flags = static_cast<uint32_t>(query.value(first + 3).toLongLong());
+    row.container = query.value(first + 4).toInt();
+    row.nextMoveDate = static_cast<uint32_t>(query.value(first + 5).toLongLong());
+    row.current = {ToStd(query.value(first + 6)), query.value(first + 7).toInt()};
+    row.destination = {ToStd(query.value(first + 8)), query.value(first + 9).toInt()};
+    row.scanned = {ToStd(query.value(first + 10)), query.value(first + 11).toInt()};
+    row.description = ToStd(query.value(first + 12));
+    row.version = static_cast<uint32_t>(query.value(first + 13).toLongLong());
+    row.changed = query.value(first + 14).toLongLong();
+    return row;
+}
+
+uint8_t Store::GetVolume(const std::string &customer, const std::string &media,
+                         const std::string &volume, VolumeRow &row) {
+    QSqlQuery query(m_database);
+    query.setForwardOnly(true);
+    if (uint8_t failed =
+            Run(query,
+                "SELECT " + VolumeColumns() +
+                    " FROM volumes WHERE customer_id = ? AND media_id = ? AND volume = ?",
+                {Text(customer), Text(media), Text(volume)})) {
+        return failed;
+    }
+    if (!query.next()) {
+        return MissingVolumeCode(volume);
+    }
+    row = VolumeFromQuery(query);
+    return kZarnOK;
+}
+
+uint8_t Store::MissingVolumeCode(const std::string &volume) {
+    QSqlQuery query(m_database);
+    if (uint8_t failed = Run(query, "SELECT 1 FROM volumes WHERE volume = ?", {Text(volume)})) {
+        return failed;
+    }
+    return query.next() ? kZarnVolumeNotHeld : kZarnVolumeNotFound;
+}
+
+uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
+    return Run(
+        "INSERT INTO movement_history (at, station, role, action, customer_id, media_id, volume,"
+        " from_repository, from_slot, to_repository, to_slot, flags)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {QVariant::fromValue<qlonglong>(row.changed), Text(m_station), Text(m_role),
+         Text(history.action), Text(row.customer), Text(row.media), Text(row.volume),
+         Text(history.from.repository), history.from.slot, Text(history.to.repository),
+         history.to.slot, QVariant::fromValue<qlonglong>(history.flags)});
+}
+
+uint8_t Store::WriteVolume(VolumeRow &row, const HistoryRow &history) {
+    const uint32_t readVersion = row.version;
+    row.changed = ZarnNow();
+    return InTransaction([&]() -> uint8_t {
+        QSqlQuery query(m_database);
+        if (uint8_t failed = Run(
+                query,
+                "UPDATE volumes SET flags = ?, container = ?, next_move_date = ?,"
+                " current_repository = ?, current_slot = ?, destination_repository = ?,"
+                " destination_slot = ?, scanned_repository = ?, scanned_slot = ?,"
+                " description = ?, version = version + 1, changed = ?"
+                " WHERE customer_id = ? AND media_id = ? AND volume = ? AND version = ?",
+                {QVariant::fromValue<qlonglong>(row.flags), row.container,
+                 QVariant::fromValue<qlonglong>(row.nextMoveDate), Text(row.current.repository),
+                 row.current.slot, Text(row.destination.repository), row.destination.slot,
+                 Text(row.scanned.repository), row.scanned.slot, Text(row.description),
+                 QVariant::fromValue<qlonglong>(row.changed), Text(row.customer), Text(row.media),
+                 Text(row.volume), QVariant::fromValue<qlonglong>(readVersion)})) {
+            return failed;
+        }
+        if (query.numRowsAffected() != 1) {
+            return kZarnChangedElsewhere;
+        }
+        row.version = readVersion + 1;
+        return AddHistory(row, history);
+    });
+}
+
+uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history) {
+    row.changed = ZarnNow();
+    row.version = 1;
+    return InTransaction([&]() -> uint8_t {
+        QSqlQuery exists(m_database);
+        if (uint8_t failed = Run(exists,
+                                 "SELECT 1 FROM volumes WHERE customer_id = ? AND media_id = ?"
+                                 " AND volume = ?",
+                                 {Text(row.customer), Text(row.media), Text(row.volume)})) {
+            return failed;
+        }
+        if (exists.next()) {
+            return kZarnVolumeExists;
+        }
+        if (uint8_t failed =
+                Run("INSERT INTO volumes (" + VolumeColumns() +
+                        ") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                    {Text(row.customer), Text(row.media), Text(row.volume),
+                     QVariant::fromValue<qlonglong>(row.flags), row.container,
+                     QVariant::fromValue<qlonglong>(row.nextMoveDate), Text(row.current.repository),
+                     row.current.slot, Text(row.destination.repository), row.destination.slot,
+                     Text(row.scanned.repository), row.scanned.slot, Text(row.description),
+                     QVariant::fromValue<qlonglong>(row.version),
+                     QVariant::fromValue<qlonglong>(row.changed)})) {
+            return failed;
+        }
+        return AddHistory(row, history);
+    });
+}
+
+int32_t Store::NextContainerNumber() {
+    QSqlQuery query(m_database);
+    if (Run(query, "SELECT COALESCE(MAX(container), 0) + 1 FROM volumes") || !query.next()) {
+        return 0;
+    }
+    return query.value(0).toInt();
+}
+
+}  // namespace zarn

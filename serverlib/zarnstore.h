@@ -1,0 +1,120 @@
+// The server's data in a real database: SQLite (the embedded default) or PostgreSQL, through
+// Qt SQL, with one set of parameterised statements for both wherever SQL allows.
+#ifndef ZARN_SERVERLIB_ZARNSTORE_H
+#define ZARN_SERVERLIB_ZARNSTORE_H
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zarn {
+
+enum class Backend { SQLite, PostgreSQL };
+
+struct ConnectionSettings {
+    std::string host;   // empty: the embedded SQLite store
+    unsigned port = 0;  // 0: 5432
+    std::string user;
+    std::string password;
+    std::string database;  // SQLite: the file; PostgreSQL: the database name (default "kestrava")
+};
+
+// The embedded store's file: ZARNDATABASE, else $XDG_DATA_HOME/Quillfen/kestrava.db.
+std::string DefaultDatabasePath();
+
+struct StoreLocation {
+    std::string repository;
+    int32_t slot = 0;
+    bool operator==(const StoreLocation &) const = default;
+};
+
+struct VolumeRow {
+    std::string customer;
+    std::string media;
+    std::string volume;
+    uint32_t flags = 0;
+    int32_t container = 0;
+    uint32_t nextMoveDate = 0;
+    StoreLocation current;
+    StoreLocation destination;  // empty repository: no move pending
+    StoreLocation scanned;
+    std::string description;
+    uint32_t version = 0;
+    int64_t changed = 0;
+};
+
+struct HistoryRow {
+    std::string action;  // "added", "picked", "moved", "arrived", "changed"
+    StoreLocation from;
+    StoreLocation to;
+    uint32_t flags = 0;
+};
+
+// One open database. Result codes are those of CZARN10RC.
+class Store {
+public:
+    // Opens (and for SQLite creates) the database; result 0 or a failure code, error the
+    // driver's text.
+    static std::unique_ptr<Store> Open(const ConnectionSettings &settings, uint8_t &result,
+                                       std::string &error);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    Backend Kind() const { return m_backend; }
+    const std::string &LastError() const { return m_lastError; }
+    void SetStation(const std::string &station, const std::string &role);
+
+    // Creates or migrates the schema.
+    uint8_t Migrate();
+    int SchemaVersion();
+
+    using Bindings = std::initializer_list<QVariant>;
+    // Runs a statement with positional parameters; result code. The query stays readable.
+    uint8_t Run(QSqlQuery &query, const QString &sql, Bindings bindings = {});
+    uint8_t Run(const QString &sql, Bindings bindings = {});
+    // Runs work in one transaction: committed when it returns 0, rolled back otherwise.
+    uint8_t InTransaction(const std::function<uint8_t()> &work);
+
+    uint8_t GetVolume(const std::string &customer, const std::string &media,
+                      const std::string &volume, VolumeRow &row);
+    // Code 4 when the serial is nowhere, 10 when it is held for another customer or media.
+    uint8_t MissingVolumeCode(const std::string &volume);
+    // Writes row over the copy of version row.version; kZarnChangedElsewhere when it moved on.
+    uint8_t WriteVolume(VolumeRow &row, const HistoryRow &history);
+    uint8_t InsertVolume(VolumeRow &row, const HistoryRow &history);
+    uint8_t AddHistory(const VolumeRow &row, const HistoryRow &history);
+    int32_t NextContainerNumber();
+
+    QSqlDatabase &Database() { return m_database; }
+    // SQL text that differs between the back ends.
+    QString AutoIdColumn() const;
+
+private:
+    Store(Backend backend, const QString &connectionName);
+    uint8_t CodeOf(const QSqlError &error);
+
+    Backend m_backend;
+    QString m_connectionName;
+    QSqlDatabase m_database;
+    std::string m_lastError;
+    std::string m_station;
+    std::string m_role;
+    int m_transactionDepth = 0;  // work inside an open transaction joins it
+};
+
+// The volume's fields read from a query whose columns start at first in VolumeColumns() order.
+VolumeRow VolumeFromQuery(const QSqlQuery &query, int first = 0);
+QString VolumeColumns();
+
+}  // namespace zarn
+
+#endif

@@ -1,0 +1,184 @@
+// Zones and slots: a zone is a run of slots in one repository, optionally kept for one
+// customer and media. Zone slot s of a zone is repository slot first_slot + s - 1.
+#include <QSqlQuery>
+#include <QString>
+
+#include <cstdio>
+#include <cstring>
+
+#include "zarn10mfc.h"
+#include "zarnfields.h"
+#include "zarnsession.h"
+
+namespace zarn {
+namespace {
+
+const char kNoZone[] = "No-Alloc";
+
+QString ZoneColumns() {
+    return "zone_number, zone_name, spoken_text, description, repository_id, customer_id,"
+           " media_id, first_slot, last_slot, flags";
+}
+
+void FillZone(const QSqlQuery &query, ZARNZONEEx &zone) {
+    Clear(&zone);
+    zone.zoneNumber = query.value(0).toInt();
+    WriteField(zone.zoneName, query.value(1).toString().toStdString());
+    WriteField(zone.spokenText, query.value(2).toString().toStdString());
+    WriteField(zone.description, query.value(3).toString().toStdString());
+    WriteField(zone.repositoryId, query.value(4).toString().toStdString());
+    WriteField(zone.customerId, query.value(5).toString().toStdString());
+    WriteField(zone.mediaId, query.value(6).toString().toStdString());
+    zone.firstSlot = query.value(7).toInt();
+    zone.lastSlot = query.value(8).toInt();
+    zone.flags = static_cast<uint32_t>(query.value(9).toLongLong());
+}
+
+bool ZoneServes(const ZARNZONEEx &zone, const std::string &customer, const std::string &media) {
+    const std::string zoneCustomer = ReadField(zone.customerId);
+    const std::string zoneMedia = ReadField(zone.mediaId);
+    return (zoneCustomer.empty() || zoneCustomer == customer) &&
+           (zoneMedia.empty() || zoneMedia == media);
+}
+
+uint8_t LoadZone(Store &store, int zone, ZARNZONEEx &found) {
+    QSqlQuery query(store.Database());
+    if (uint8_t failed = store.Run(
+            query, "SELECT " + ZoneColumns() + " FROM zones WHERE zone_number = ?", {zone})) {
+        return failed;
+    }
+    if (!query.next()) {
+        return kZarnZoneNotFound;
+    }
+    FillZone(query, found);
+    return kZarnOK;
+}
+
+// The zone block of one location: the zone holding that repository slot for the customer and
+// media, else "No-Alloc" with the repository slot.
+void FillBlock(Store &store, const std::string &customer, const std::string &media,
+               const StoreLocation &location, ZARNVOLABSBLOCK &block) {
+    std::memset(&block, 0, sizeof block);
+    WriteField(block.repositoryId, location.repository);
+    block.slot = location.slot;
+    QSqlQuery query(store.Database());
+    if (!location.repository.empty() &&
+        store.Run(query,
+                  "SELECT " + ZoneColumns() +
+                      " FROM zones WHERE repository_id = ? AND first_slot <= ? AND last_slot >= ?"
+                      " ORDER BY zone_number",
+                  {QString::fromStdString(location.repository), location.slot, location.slot}) ==
+            0) {
+        while (query.next()) {
+            ZARNZONEEx zone;
+            FillZone(query, zone);
+            if (ZoneServes(zone, customer, media)) {
+                std::memcpy(block.zoneName, zone.zoneName, sizeof block.zoneName);
+                block.zoneNumber = zone.zoneNumber;
+                block.zoneSlot = location.slot - zone.firstSlot + 1;
+                return;
+            }
+        }
+    }
+    WriteField(block.zoneName, kNoZone);
+    block.zoneSlot = location.slot;
+}
+
+}  // namespace
+}  // namespace zarn
+
+using namespace zarn;
+
+CZARN10RC CZARN10MFC::Get(ZARNZONE *record, int zone) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    ZARNZONEEx full;
+    if (!store || (result = LoadZone(*store, zone, full))) {
+        return result;
+    }
+    record->zoneNumber = full.zoneNumber;
+    std::memcpy(record->zoneName, full.zoneName, sizeof record->zoneName);
+    std::memcpy(record->repositoryId, full.repositoryId, sizeof record->repositoryId);
+    record->firstSlot = full.firstSlot;
+    record->lastSlot = full.lastSlot;
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNCOORD *record, const char *customer, const char *media, int zone,
+                          int slot) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    ZARNZONEEx full;
+    if (!store || (result = LoadZone(*store, zone, full))) {
+        return result;
+    }
+    if (!ZoneServes(full, customer ? customer : "", media ? media : "")) {
+        return kZarnZoneNotFound;
+    }
+    const int64_t repositorySlot = static_cast<int64_t>(full.firstSlot) + slot - 1;
+    if (slot < 1 || repositorySlot > full.lastSlot) {
+        return kZarnSlotOutsideZone;
+    }
+    std::memcpy(record->repositoryId, full.repositoryId, sizeof record->repositoryId);
+    record->slot = static_cast<int32_t>(repositorySlot);
+    record->zoneNumber = zone;
+    record->zoneSlot = slot;
+    std::memcpy(record->zoneName, full.zoneName, sizeof record->zoneName);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *media,
+                          const char *volume) {
+    Clear(record);
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
+    VolumeRow row;
+    if ((result = store->GetVolume(customer ? customer : "", media ? media : "",
+                                   volume ? volume : "", row))) {
+        return result;
+    }
+    WriteField(record->customerId, row.customer);
+    WriteField(record->mediaId, row.media);
+    WriteField(record->volume, row.volume);
+    const StoreLocation &destination =
+        row.destination.repository.empty() ? row.current : row.destination;
+    FillBlock(*store, row.customer, row.media, destination, record->blocks[0]);
+    FillBlock(*store, row.customer, row.media, row.current, record->blocks[1]);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::List(std::vector<ZARNZONEEx> &records) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
+    QSqlQuery query(store->Database());
+    if ((result =
+             store->Run(query, "SELECT " + ZoneColumns() + " FROM zones ORDER BY zone_number"))) {
+        return result;
+    }
+    while (query.next()) {
+        records.emplace_back();
+        FillZone(query, records.back());
+    }
+    return kZarnOK;
+}
+
+std::string CZARN10MFC::FormatZoneSlot(int slot) {
+    char text[32];
+    if (slot >= 0) {
+        std::snprintf(text, sizeof text, "%d", slot);
+    } else {
+        // A negative slot holds a level (upper 16 bits) and a slot (lower 16) of its magnitude.
+        const uint32_t magnitude = 0u - static_cast<uint32_t>(slot);
+        std::snprintf(text, sizeof text, "%u/%u", magnitude >> 16, magnitude & 0xFFFFu);
+    }
+    return text;
+}
