@@ -121,6 +121,9 @@ uint8_t Store::CodeOf(const QSqlError &error) {
 }
 
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
+    if (bindings.size() == 0) {  // PostgreSQL cannot prepare statements such as CREATE TABLE
+        return query.exec(sql) ? uint8_t{kZarnOK} : CodeOf(query.lastError());
+    }
     if (!query.prepare(sql)) {
         return CodeOf(query.lastError());
     }

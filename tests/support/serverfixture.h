@@ -1,0 +1,55 @@
+// A throw-away server store for tests, on SQLite or on the PostgreSQL test cluster, with a small
+// readable world, and connections to it.
+#ifndef ZARN_TESTS_SERVERFIXTURE_H
+#define ZARN_TESTS_SERVERFIXTURE_H
+
+#include <memory>
+#include <string>
+
+#include "supportfixtures.h"
+#include "zarn10mfc.h"
+#include "zarnstore.h"
+
+namespace zarn::test {
+
+// The PostgreSQL test cluster, from ZARN_TEST_PGHOST and ZARN_TEST_PGPORT (scripts/test starts
+// it); empty host when there is none.
+ConnectionSettings PostgresTestCluster();
+
+class TestServer {
+public:
+    explicit TestServer(Backend backend);
+    ~TestServer();
+    TestServer(const TestServer &) = delete;
+    TestServer &operator=(const TestServer &) = delete;
+
+    // False when this back end is not offered here (no PostgreSQL test cluster): skip then.
+    bool Configured() const { return m_configured; }
+    // False (with the reason) when the store could not be made: a failure where configured.
+    bool Available() const { return m_admin != nullptr; }
+    const std::string &Unavailable() const { return m_reason; }
+
+    // Customer ACME (media LTO9, LTO8) and BETA (LTO9); repositories LIB1, VLT1 and OFFS
+    // (query only); zone 1 LIB-A = LIB1 slots 1-100, zone 2 ACME-CAGE = VLT1 slots 201-300 for
+    // ACME only; volumes of ACME LTO9: A00001 at LIB1/5 due to VLT1/7, A00002 at LIB1/6 staying,
+    // C00001 a container (number 900) at LIB1/8 due to VLT1/9; BETA LTO9 B00001 at VLT1/3.
+    void BuildSmallWorld();
+
+    Store &Admin() { return *m_admin; }
+    const ConnectionSettings &Settings() const { return m_settings; }
+    // A station logged on to this store.
+    std::unique_ptr<CZARN10MFC> Connect(const char *user = "station");
+
+private:
+    Backend m_backend;
+    ConnectionSettings m_settings;
+    std::unique_ptr<TempDir> m_folder;
+    std::unique_ptr<Store> m_admin;
+    std::string m_reason;
+    std::string m_database;  // PostgreSQL: the database made for this test
+    bool m_configured = true;
+};
+
+}  // namespace zarn::test
+
+#endif
