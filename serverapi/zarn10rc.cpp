@@ -25,6 +25,7 @@ const char *const kTexts[] = {
     "Attribute is not on file",
     "Server database is newer than this program",
     "Not permitted for this station",
+    "Volume serial is held more than once; scan its full label",
 };
 
 }  // namespace

@@ -27,6 +27,7 @@ enum ZarnResultCode : uint8_t {
     kZarnAttributeNotFound = 19,
     kZarnSchemaTooNew = 20,
     kZarnPermissionDenied = 21,
+    kZarnVolumeAmbiguous = 22,  // a bare serial held for several customers or media
 };
 
 class CZARN10RC {

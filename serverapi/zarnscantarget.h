@@ -29,6 +29,8 @@ public:
     virtual bool NextLine(std::string &line) = 0;
     virtual void ShowStatus(const std::string &text) = 0;
     virtual void Close() = 0;
+    // True when the operator closed the dialog with its cancel button.
+    virtual bool Cancelled() const = 0;
 };
 
 // The owner handle of ZARNSCANVOLUMEARGS carries the target.

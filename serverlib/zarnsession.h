@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "zarnbarcode.h"
 #include "zarnstore.h"
 
 namespace zarn {
@@ -15,6 +16,7 @@ public:
     int programId = 0;
     std::unique_ptr<Store> store;
     bool cancelled = false;
+    BarCodeGrammar grammar;  // the scan dialog's; programs set it from their configuration
 
     // The open store, or null with result set to "not logged on".
     Store *Require(uint8_t &result) {

@@ -28,7 +28,7 @@ TEST(ResultCodes, SuccessAndTexts) {
     EXPECT_EQ(CZARN10RC(kZarnVolumeNotFound).IsOK(1), 0);
     EXPECT_STREQ(CZARN10RC(kZarnVolumeNotFound).Get(), "Volume is not on file");
     EXPECT_STREQ(CZARN10RC(200).Get(), "Unknown server result");
-    for (int code = 0; code <= kZarnPermissionDenied; ++code) {
+    for (int code = 0; code <= kZarnVolumeAmbiguous; ++code) {
         EXPECT_STRNE(CZARN10RC(static_cast<uint8_t>(code)).Get(), "Unknown server result");
     }
 }

@@ -1,0 +1,202 @@
+#include "zarnbarcode.h"
+
+#include <cctype>
+#include <cstring>
+#include <optional>
+
+#include "zarn10mfc.h"
+#include "zarnfields.h"
+
+namespace zarn {
+namespace {
+
+bool StartsWith(const std::string &text, const std::string &start) {
+    return !start.empty() && text.compare(0, start.size(), start) == 0;
+}
+
+bool IsIdCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_';
+}
+
+bool IsId(const std::string &text, std::size_t width) {
+    if (text.empty() || text.size() > width) {
+        return false;
+    }
+    for (char c : text) {
+        if (!IsIdCharacter(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Up to 9 digits: a zone or slot number, never 0.
+std::optional<int32_t> Number(const std::string &text) {
+    if (text.empty() || text.size() > 9) {
+        return std::nullopt;
+    }
+    int32_t value = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value == 0 ? std::nullopt : std::optional<int32_t>(value);
+}
+
+// "40", or "3/12" (level 3, slot 12: stored negative, the level in the upper 16 bits).
+std::optional<int32_t> Slot(const std::string &text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string::npos) {
+        return Number(text);
+    }
+    const std::optional<int32_t> level = Number(text.substr(0, slash));
+    const std::optional<int32_t> slot = Number(text.substr(slash + 1));
+    if (!level || !slot || *level > 0x7FFF || *slot > 0xFFFF) {
+        return std::nullopt;
+    }
+    return -((*level << 16) | *slot);
+}
+
+std::string Stripped(std::string line, const char *prefix, const char *suffix) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
+        line.pop_back();
+    }
+    if (prefix && *prefix && StartsWith(line, prefix)) {
+        line.erase(0, std::strlen(prefix));
+    }
+    const std::size_t suffixLength = suffix ? std::strlen(suffix) : 0;
+    if (suffixLength && line.size() >= suffixLength &&
+        line.compare(line.size() - suffixLength, suffixLength, suffix) == 0) {
+        line.erase(line.size() - suffixLength);
+    }
+    return line;
+}
+
+bool ParseZoneSlot(const BarCodeGrammar &grammar, const std::string &text,
+                   ZARN10BARCODEPARSED &parsed) {
+    if (StartsWith(text, grammar.zonePrefix)) {
+        const std::string rest = text.substr(grammar.zonePrefix.size());
+        const std::size_t slotAt =
+            grammar.slotPrefix.empty() ? std::string::npos : rest.find(grammar.slotPrefix);
+        const std::optional<int32_t> zone = Number(rest.substr(0, slotAt));
+        if (!zone) {
+            return false;
+        }
+        parsed.zone = *zone;
+        parsed.kind = kZarnBarCodeZone;
+        if (slotAt != std::string::npos) {
+            const std::optional<int32_t> slot =
+                Slot(rest.substr(slotAt + grammar.slotPrefix.size()));
+            if (!slot) {
+                return false;
+            }
+            parsed.slot = *slot;
+            parsed.kind = kZarnBarCodeZoneSlot;
+        }
+        return true;
+    }
+    if (StartsWith(text, grammar.slotPrefix)) {
+        const std::optional<int32_t> slot = Slot(text.substr(grammar.slotPrefix.size()));
+        if (slot) {
+            parsed.slot = *slot;
+            parsed.kind = kZarnBarCodeSlot;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseVolume(const BarCodeGrammar &grammar, const std::string &text,
+                 ZARN10BARCODEPARSED &parsed) {
+    const std::size_t first = text.find(grammar.keySeparator);
+    if (first == std::string::npos) {
+        if (!IsId(text, kZarnVolumeWidth)) {
+            return false;
+        }
+        WriteField(parsed.volume, text);
+        parsed.flags = kZarnScanVolume | kZarnScanSerialOnly;
+        parsed.kind = kZarnBarCodeVolume;
+        return true;
+    }
+    const std::size_t second = text.find(grammar.keySeparator, first + 1);
+    if (second == std::string::npos) {
+        return false;
+    }
+    const std::string customer = text.substr(0, first);
+    const std::string media = text.substr(first + 1, second - first - 1);
+    const std::string volume = text.substr(second + 1);
+    if (!IsId(customer, kZarnCustomerIdWidth) || !IsId(media, kZarnMediaIdWidth) ||
+        !IsId(volume, kZarnVolumeWidth)) {
+        return false;
+    }
+    WriteField(parsed.customerId, customer);
+    WriteField(parsed.mediaId, media);
+    WriteField(parsed.volume, volume);
+    parsed.flags = kZarnScanVolume;
+    parsed.kind = kZarnBarCodeVolume;
+    return true;
+}
+
+}  // namespace
+
+BarCodeGrammar GrammarFrom(const config_t *configuration) {
+    BarCodeGrammar grammar;
+    if (configuration == nullptr) {
+        return grammar;
+    }
+    const char *text = nullptr;
+    if (config_lookup_string(configuration, "barcodes.control_prefix", &text) == CONFIG_TRUE) {
+        grammar.controlPrefix = text;
+    }
+    if (config_lookup_string(configuration, "barcodes.zone_prefix", &text) == CONFIG_TRUE) {
+        grammar.zonePrefix = text;
+    }
+    if (config_lookup_string(configuration, "barcodes.slot_prefix", &text) == CONFIG_TRUE) {
+        grammar.slotPrefix = text;
+    }
+    if (config_lookup_string(configuration, "barcodes.key_separator", &text) == CONFIG_TRUE &&
+        std::strlen(text) == 1) {
+        grammar.keySeparator = text[0];
+    }
+    int upper = 1;
+    if (config_lookup_bool(configuration, "barcodes.upper_case", &upper) == CONFIG_TRUE) {
+        grammar.upperCase = upper != 0;
+    }
+    return grammar;
+}
+
+uint8_t ParseScannerLine(const BarCodeGrammar &grammar, const std::string &line, const char *prefix,
+                         const char *suffix, ZARN10BARCODEPARSED &parsed) {
+    parsed = ZARN10BARCODEPARSED{};
+    std::string text = Stripped(line, prefix, suffix);
+    if (StartsWith(text, grammar.controlPrefix)) {
+        // The control character is taken as scanned: 'S' and 's' are different commands.
+        if (text.size() != grammar.controlPrefix.size() + 1) {
+            return kZarnBadBarCode;
+        }
+        parsed.control = text.back();
+        parsed.kind = kZarnBarCodeControl;
+        return kZarnOK;
+    }
+    if (grammar.upperCase) {
+        for (char &c : text) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    if (ParseZoneSlot(grammar, text, parsed) || ParseVolume(grammar, text, parsed)) {
+        return kZarnOK;
+    }
+    parsed = ZARN10BARCODEPARSED{};
+    return kZarnBadBarCode;
+}
+
+}  // namespace zarn
+
+CZARN10RC CZARN10MFC::ParseBarCode(ZARN10BARCODEPARSED *parsed, const char *text,
+                                   const char *prefix, const char *suffix,
+                                   const config_t *configuration) {
+    return zarn::ParseScannerLine(zarn::GrammarFrom(configuration), text ? text : "", prefix,
+                                  suffix, *parsed);
+}

@@ -1,0 +1,103 @@
+// The scan dialog's logic: every scanner line is parsed, a volume is looked up (a bare serial
+// is resolved to its customer and media; a container is marked), and one message is posted to
+// the owner for it, its record carried by value.
+#include "zarn10mfc.h"
+#include "zarnbarcode.h"
+#include "zarnfields.h"
+#include "zarnpresenters.h"
+#include "zarnscantarget.h"
+#include "zarnsession.h"
+
+#include <QSqlQuery>
+
+using namespace zarn;
+
+namespace {
+
+// Finds the one customer and media holding a bare serial.
+uint8_t ResolveSerial(Store &store, ZARN10BARCODEPARSED &scanned) {
+    QSqlQuery query(store.Database());
+    if (uint8_t failed = store.Run(query,
+                                   "SELECT customer_id, media_id FROM volumes WHERE volume = ?"
+                                   " ORDER BY customer_id, media_id",
+                                   {QString::fromStdString(ReadField(scanned.volume))})) {
+        return failed;
+    }
+    if (!query.next()) {
+        return kZarnVolumeNotFound;
+    }
+    const std::string customer = query.value(0).toString().toStdString();
+    const std::string media = query.value(1).toString().toStdString();
+    if (query.next()) {
+        return kZarnVolumeAmbiguous;
+    }
+    WriteField(scanned.customerId, customer);
+    WriteField(scanned.mediaId, media);
+    return kZarnOK;
+}
+
+}  // namespace
+
+namespace zarn {
+
+// The dialog's own result for a scanned volume, with its record completed from the store.
+uint8_t LookUpScannedVolume(CZARN10MFC &server, ZARN10BARCODEPARSED &scanned) {
+    uint8_t result = 0;
+    Store *store = server.Session()->Require(result);
+    if (!store) {
+        return result;
+    }
+    if ((scanned.flags & kZarnScanSerialOnly) && (result = ResolveSerial(*store, scanned))) {
+        return result;
+    }
+    ZARNVOLS volume;
+    const std::string customer = ReadField(scanned.customerId);
+    const std::string media = ReadField(scanned.mediaId);
+    const std::string serial = ReadField(scanned.volume);
+    // A full label of a volume new to the store is still a good scan: the station decides.
+    if (server.Get(&volume, customer.c_str(), media.c_str(), serial.c_str()).IsOK(0)) {
+        if (volume.flags & kZarnVolContainer) {
+            scanned.flags |= kZarnScanContainer;
+        }
+        scanned.container = volume.container;
+    }
+    return kZarnOK;
+}
+
+}  // namespace zarn
+
+CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, void *) {
+    ScanMessageTarget *target = args ? ScanTargetOf(*args) : nullptr;
+    if (!args || args->size != sizeof(ZARNSCANVOLUMEARGS) || !target) {
+        return kZarnInvalidArgument;
+    }
+    std::unique_ptr<ScanDialogPresenter> dialog = CurrentPresenterFactory()->MakeScanDialog();
+    if (!dialog) {
+        return kZarnInvalidArgument;
+    }
+    const BarCodeGrammar &grammar = m_session->grammar;
+    dialog->Open(title ? title : "");
+    for (std::string line; dialog->NextLine(line);) {
+        ZARN10BARCODEPARSED scanned;
+        uint8_t result = ParseScannerLine(grammar, line, nullptr, nullptr, scanned);
+        if (result == kZarnOK && scanned.kind == kZarnBarCodeVolume) {
+            result = LookUpScannedVolume(*this, scanned);
+        }
+        dialog->ShowStatus(result == kZarnOK ? line : CZARN10RC(result).Get());
+        if (result != kZarnOK || scanned.kind == kZarnBarCodeVolume) {
+            if (args->volumeMessage != 0) {
+                target->PostVolume(args->volumeMessage, result, scanned);
+            }
+        } else if (scanned.kind == kZarnBarCodeControl) {
+            if (args->controlMessage != 0) {
+                target->PostValues(args->controlMessage,
+                                   static_cast<unsigned char>(scanned.control), 0);
+            }
+        } else if (args->zoneSlotMessage != 0) {
+            target->PostValues(args->zoneSlotMessage, scanned.zone, scanned.slot);
+        }
+    }
+    m_session->cancelled = dialog->Cancelled();
+    dialog->Close();
+    return kZarnOK;
+}

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "zarn10mfc.h"
+#include "zarnbarcode.h"
+#include "zarnfields.h"
+
+using namespace zarn;
+
+namespace {
+
+// "kind key zone slot control" of a parsed line, or "bad".
+std::string Parse(const std::string &line, const BarCodeGrammar &grammar = {},
+                  const char *prefix = nullptr, const char *suffix = nullptr) {
+    ZARN10BARCODEPARSED parsed;
+    if (ParseScannerLine(grammar, line, prefix, suffix, parsed) != kZarnOK) {
+        return "bad";
+    }
+    std::string text = std::to_string(parsed.kind) + " " +
+                       DisplayKey(ReadField(parsed.customerId), ReadField(parsed.mediaId),
+                                  ReadField(parsed.volume)) +
+                       " " + std::to_string(parsed.zone) + " " + std::to_string(parsed.slot);
+    if (parsed.control) {
+        text += " " + std::string(1, parsed.control);
+    }
+    if (parsed.flags & kZarnScanSerialOnly) {
+        text += " serial";
+    }
+    return text;
+}
+
+TEST(BarCodes, DefaultGrammar) {
+    EXPECT_EQ(Parse("A00001"), "1 ..A00001 0 0 serial");
+    EXPECT_EQ(Parse("a00001\r\n"), "1 ..A00001 0 0 serial");
+    EXPECT_EQ(Parse("ACME.LTO9.A00001"), "1 ACME.LTO9.A00001 0 0");
+    EXPECT_EQ(Parse("S00123"), "1 ..S00123 0 0 serial") << "serials may begin like codes";
+    EXPECT_EQ(Parse("Z:12"), "2 .. 12 0");
+    EXPECT_EQ(Parse("S:40"), "3 .. 0 40");
+    EXPECT_EQ(Parse("S:3/12"), "3 .. 0 " + std::to_string(-((3 << 16) | 12)));
+    EXPECT_EQ(Parse("Z:12S:40"), "4 .. 12 40");
+    EXPECT_EQ(Parse("!S"), "5 .. 0 0 S");
+    EXPECT_EQ(Parse("!s"), "5 .. 0 0 s") << "control characters are taken as scanned";
+}
+
+TEST(BarCodes, RefusesWhatDoesNotFitOrIsNotACode) {
+    for (const char *line : {"", "A000000000001", "ACME.LTO9", "ACMEX.LTO9.A1", "AC.LTO9.", "A0'1",
+                             "A 01", "Z:", "Z:0", "Z:x", "Z:12S:", "S:1/0", "S:99999/1",
+                             "Z:1234567890", "!", "!AB", "A;DROP", "ACME.LTO9.A\\1"}) {
+        EXPECT_EQ(Parse(line), "bad") << line;
+    }
+}
+
+TEST(BarCodes, ScannerAffixesAndConfiguredGrammar) {
+    EXPECT_EQ(Parse("]C1A00001*", {}, "]C1", "*"), "1 ..A00001 0 0 serial");
+    config_t configuration;
+    config_init(&configuration);
+    ASSERT_EQ(config_read_string(&configuration,
+                                 "barcodes = { zone_prefix = \"ZN\"; slot_prefix = \"SL\";"
+                                 " control_prefix = \"#\"; key_separator = \"/\";"
+                                 " upper_case = false; };"),
+              CONFIG_TRUE);
+    const BarCodeGrammar grammar = GrammarFrom(&configuration);
+    config_destroy(&configuration);
+    EXPECT_EQ(Parse("ZN5SL6", grammar), "4 .. 5 6");
+    EXPECT_EQ(Parse("#R", grammar), "5 .. 0 0 R");
+    EXPECT_EQ(Parse("acme/lto9/a1", grammar), "1 acme.lto9.a1 0 0");
+    EXPECT_EQ(Parse("!R", grammar), "bad");
+
+    CZARN10MFC server(0);
+    ZARN10BARCODEPARSED parsed;
+    EXPECT_TRUE(server.ParseBarCode(&parsed, "Z:3", nullptr, nullptr, nullptr).IsOK(0));
+    EXPECT_EQ(parsed.zone, 3);
+}
+
+}  // namespace
