@@ -42,6 +42,7 @@ Store::Store(Backend backend, const QString &connectionName)
     : m_backend(backend), m_connectionName(connectionName) {}
 
 Store::~Store() {
+    m_prepared.clear();
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -124,16 +125,28 @@ uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
     if (bindings.size() == 0) {  // PostgreSQL cannot prepare statements such as CREATE TABLE
         return query.exec(sql) ? uint8_t{kZarnOK} : CodeOf(query.lastError());
     }
-    if (!query.prepare(sql)) {
-        return CodeOf(query.lastError());
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        QSqlQuery prepared(m_database);
+        prepared.setForwardOnly(true);
+        if (!prepared.prepare(sql)) {
+            return CodeOf(prepared.lastError());
+        }
+        found = m_prepared.emplace(sql, prepared).first;
     }
+    QSqlQuery &prepared = found->second;
+    int position = 0;
     for (const QVariant &value : bindings) {
-        query.addBindValue(value);
+        prepared.bindValue(position++, value);
     }
-    if (!query.exec()) {
-        return CodeOf(query.lastError());
-    }
-    return kZarnOK;
+    const bool done = prepared.exec();
+    // The copy shares the prepared statement and its result, which is the point here; Qt
+    // discourages copies only because sharing surprises those who do not expect it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    query = prepared;  // callers read the result before running the statement again
+#pragma GCC diagnostic pop
+    return done ? uint8_t{kZarnOK} : CodeOf(prepared.lastError());
 }
 
 uint8_t Store::Run(const QString &sql, Bindings bindings) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,6 +110,9 @@ private:
     std::string m_station;
     std::string m_role;
     int m_transactionDepth = 0;  // work inside an open transaction joins it
+    // Statements with parameters are prepared once per connection: on PostgreSQL a prepare is
+    // a round trip of its own.
+    std::map<QString, QSqlQuery> m_prepared;
 };
 
 // The volume's fields read from a query whose columns start at first in VolumeColumns() order.
