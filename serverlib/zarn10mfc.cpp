@@ -34,6 +34,10 @@ QVariant Big(uint64_t value) {
 
 namespace zarn {
 
+uint8_t ServerSession::Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings) {
+    return store ? store->Run(query, sql, bindings) : uint8_t{kZarnNotLoggedOn};
+}
+
 std::string ServerSession::StationName() const {
     char host[64] = "";
     gethostname(host, sizeof host - 1);
@@ -108,14 +112,12 @@ CZARN10RC CZARN10MFC::Get(ZARNVOLS *record, const char *customer, const char *me
 
 CZARN10RC CZARN10MFC::Get(ZARNCUST *record, const char *customer) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query,
-                                       "SELECT id, name, customer_value, flags, phone, contact,"
-                                       " address FROM customers WHERE id = ?",
-                                       {Text(customer)}))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(query,
+                                           "SELECT id, name, customer_value, flags, phone, contact,"
+                                           " address FROM customers WHERE id = ?",
+                                           {Text(customer)})) {
+        return failed;
     }
     if (!query.next()) {
         return kZarnCustomerNotFound;
@@ -158,13 +160,11 @@ void FillMedia(const QSqlQuery &query, ZARNMEDIAEx &record) {
 
 CZARN10RC CZARN10MFC::Get(ZARNMEDIA *record, const char *customer, const char *media) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store ||
-        (result = store->Run(query, MediaSelect("WHERE m.customer_id = ? AND m.media_id = ?"),
-                             {Text(customer), Text(media)}))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed =
+            m_session->Select(query, MediaSelect("WHERE m.customer_id = ? AND m.media_id = ?"),
+                              {Text(customer), Text(media)})) {
+        return failed;
     }
     if (!query.next()) {
         return kZarnMediaNotFound;
@@ -175,15 +175,11 @@ CZARN10RC CZARN10MFC::Get(ZARNMEDIA *record, const char *customer, const char *m
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *customer) {
     records.clear();
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    query.setForwardOnly(true);
-    const bool one = customer != nullptr;
-    if (!store ||
-        (result = one ? store->Run(query, MediaSelect("WHERE m.customer_id = ?"), {Text(customer)})
-                      : store->Run(query, MediaSelect("")))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = customer ? m_session->Select(query, MediaSelect("WHERE m.customer_id = ?"),
+                                                      {Text(customer)})
+                                  : m_session->Select(query, MediaSelect(""))) {
+        return failed;
     }
     while (query.next()) {
         records.emplace_back();
@@ -194,13 +190,11 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *custom
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNCUSTEx> &records) {
     records.clear();
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query,
-                                       "SELECT id, name, customer_value, flags FROM customers"
-                                       " ORDER BY id"))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(query,
+                                           "SELECT id, name, customer_value, flags FROM customers"
+                                           " ORDER BY id")) {
+        return failed;
     }
     while (query.next()) {
         ZARNCUSTEx &record = records.emplace_back();
@@ -216,14 +210,13 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNCUSTEx> &records) {
 CZARN10RC CZARN10MFC::Get(ZARNREPOSITORY *record, const char *customer, const char *media,
                           const char *repository) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query,
-                                       "SELECT id, description, site_code, flags FROM repositories"
-                                       " WHERE id = ?",
-                                       {Text(repository)}))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed =
+            m_session->Select(query,
+                              "SELECT id, description, site_code, flags FROM repositories"
+                              " WHERE id = ?",
+                              {Text(repository)})) {
+        return failed;
     }
     if (!query.next()) {
         return kZarnRepositoryNotFound;
@@ -239,12 +232,10 @@ CZARN10RC CZARN10MFC::Get(ZARNREPOSITORY *record, const char *customer, const ch
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNREPOSITORYFULL> &records, const char *, const char *) {
     records.clear();
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(
-                       query, "SELECT id, description, flags FROM repositories ORDER BY id"))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(
+            query, "SELECT id, description, flags FROM repositories ORDER BY id")) {
+        return failed;
     }
     while (query.next()) {
         ZARNREPOSITORYFULL &record = records.emplace_back();
@@ -345,11 +336,9 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
 
 CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query, "SELECT key, value FROM meta"))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(query, "SELECT key, value FROM meta")) {
+        return failed;
     }
     while (query.next()) {
         const QString key = query.value(0).toString();
@@ -370,13 +359,12 @@ CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
 
 CZARN10RC CZARN10MFC::Get(ZARN10JOURNALLIST *record) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query,
-                                       "SELECT position, code, name, default_quantity FROM"
-                                       " journal_codes WHERE position >= 0 AND position < 100"))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed =
+            m_session->Select(query,
+                              "SELECT position, code, name, default_quantity FROM"
+                              " journal_codes WHERE position >= 0 AND position < 100")) {
+        return failed;
     }
     while (query.next()) {
         ZARN10JOURNALENTRY &entry = record->entries[query.value(0).toInt()];
@@ -390,12 +378,10 @@ CZARN10RC CZARN10MFC::Get(ZARN10JOURNALLIST *record) {
 
 CZARN10RC CZARN10MFC::Get(ZARNATTRIBUTE *record, const char *name) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    QSqlQuery query(store ? store->Database() : QSqlDatabase());
-    if (!store || (result = store->Run(query, "SELECT name, value FROM attributes WHERE name = ?",
-                                       {Text(name)}))) {
-        return result;
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(
+            query, "SELECT name, value FROM attributes WHERE name = ?", {Text(name)})) {
+        return failed;
     }
     if (!query.next()) {
         return kZarnAttributeNotFound;

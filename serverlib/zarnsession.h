@@ -23,6 +23,8 @@ public:
         result = store ? 0 : 2;
         return store.get();
     }
+    // Runs a statement on the open store; "not logged on" without one.
+    uint8_t Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings = {});
     // This station's name in the movement history: host name and program.
     std::string StationName() const;
 };

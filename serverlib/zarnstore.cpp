@@ -122,7 +122,13 @@ uint8_t Store::CodeOf(const QSqlError &error) {
 }
 
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
+    // A statement left open after its rows were read would keep SQLite on an old snapshot:
+    // close them all before the next one runs.
+    for (auto &[text, open] : m_prepared) {
+        open.finish();
+    }
     if (bindings.size() == 0) {  // PostgreSQL cannot prepare statements such as CREATE TABLE
+        query = QSqlQuery(m_database);
         return query.exec(sql) ? uint8_t{kZarnOK} : CodeOf(query.lastError());
     }
     auto found = m_prepared.find(sql);
