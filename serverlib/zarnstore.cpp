@@ -164,22 +164,29 @@ uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
     if (m_transactionDepth > 0) {
         return work();
     }
-    if (!m_database.transaction()) {
-        return CodeOf(m_database.lastError());
-    }
-    ++m_transactionDepth;
-    const uint8_t result = work();
-    --m_transactionDepth;
-    if (result != kZarnOK) {
-        m_database.rollback();
-        return result;
-    }
-    if (!m_database.commit()) {
-        const uint8_t failed = CodeOf(m_database.lastError());
-        m_database.rollback();
+    // SQLite: take the write lock at the start, so that a station waits its turn (up to the
+    // busy timeout) instead of failing when it would turn its read into a write.
+    const bool sqlite = m_backend == Backend::SQLite;
+    if (uint8_t failed = sqlite ? Run("BEGIN IMMEDIATE")
+                                : (m_database.transaction() ? uint8_t{kZarnOK}
+                                                            : CodeOf(m_database.lastError()))) {
         return failed;
     }
-    return kZarnOK;
+    ++m_transactionDepth;
+    uint8_t result = work();
+    --m_transactionDepth;
+    if (result == kZarnOK) {
+        result = sqlite ? Run("COMMIT")
+                        : (m_database.commit() ? uint8_t{kZarnOK} : CodeOf(m_database.lastError()));
+    }
+    if (result != kZarnOK) {
+        if (sqlite) {
+            Run("ROLLBACK");
+        } else {
+            m_database.rollback();
+        }
+    }
+    return result;
 }
 
 QString VolumeColumns() {
