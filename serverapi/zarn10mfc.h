@@ -74,6 +74,10 @@ public:
     // Modal scanning: each scanner line is parsed, resolved and posted to the target named in
     // args.
     CZARN10RC ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, void *owner);
+    // The server's identity, the store and this station, in a modal window.
+    CZARN10RC ServerInfoDialog(void *owner);
+    // The connection's settings and the bar-code markers, in a modal window.
+    CZARN10RC DoControlPanel(void *reserved1, void *reserved2);
     // Nonzero after the operator cancelled the last scan dialog; reset 1 clears it.
     int WasCancelled(int reset);
 

@@ -29,6 +29,11 @@ public:
     bool Show(const std::vector<ResultListEntry> &) override { return false; }
 };
 
+class SilentInfo : public InfoPresenter {
+public:
+    void Show(const std::string &, const std::vector<std::string> &) override {}
+};
+
 class SilentFactory : public PresenterFactory {
 public:
     std::unique_ptr<ProgressPresenter> MakeProgress() override {
@@ -38,6 +43,7 @@ public:
         return std::make_unique<SilentResultList>();
     }
     std::unique_ptr<ScanDialogPresenter> MakeScanDialog() override { return nullptr; }
+    std::unique_ptr<InfoPresenter> MakeInfo() override { return std::make_unique<SilentInfo>(); }
 };
 
 std::string Formatted(const char *format, va_list arguments) {

@@ -39,6 +39,13 @@ public:
 // one, the headless presenters are used.
 class ScanDialogPresenter;
 
+// A modal window of information lines with an OK button.
+class InfoPresenter {
+public:
+    virtual ~InfoPresenter() = default;
+    virtual void Show(const std::string &title, const std::vector<std::string> &lines) = 0;
+};
+
 class PresenterFactory {
 public:
     virtual ~PresenterFactory() = default;
@@ -46,6 +53,7 @@ public:
     virtual std::unique_ptr<ResultListPresenter> MakeResultList() = 0;
     // Null: no scanning without a screen.
     virtual std::unique_ptr<ScanDialogPresenter> MakeScanDialog() = 0;
+    virtual std::unique_ptr<InfoPresenter> MakeInfo() = 0;
 };
 
 void SetPresenterFactory(PresenterFactory *factory);

@@ -4,8 +4,10 @@
 #define ZARN_SERVERLIB_ZARNADMIN_H
 
 #include <cstdint>
+#include <istream>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "zarnstore.h"
@@ -46,6 +48,19 @@ uint8_t PutJournalCode(Store &store, int position, uint32_t code, const std::str
 uint8_t SetMeta(Store &store, const std::string &key, const std::string &value);
 // A volume as it stands, with a "loaded" history row.
 uint8_t PutVolume(Store &store, VolumeRow row);
+
+// CSV of one table: a header of column names, then every row in key order. Returns the rows
+// written; -1 with error on failure.
+long long ExportTable(Store &store, const std::string &table, std::ostream &output,
+                      std::string &error);
+// Adds the rows of a CSV (header of column names) to one table, all or nothing. Volumes get a
+// "loaded" history row each. Returns the rows added; -1 with error on failure.
+long long ImportTable(Store &store, const std::string &table, std::istream &input,
+                      std::string &error);
+// PostgreSQL: a log-in role for stations with only the rights a station needs (read
+// everything; write volumes, their history, journal postings and attributes).
+uint8_t CreateStationRole(Store &store, const std::string &name, const std::string &password,
+                          std::string &error);
 
 // Rows per table.
 std::map<std::string, long long> TableCounts(Store &store);

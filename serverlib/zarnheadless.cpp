@@ -59,7 +59,23 @@ private:
     HeadlessScript &m_script;
 };
 
+class HeadlessInfo : public InfoPresenter {
+public:
+    explicit HeadlessInfo(HeadlessScript &script) : m_script(script) {}
+    void Show(const std::string &title, const std::vector<std::string> &lines) override {
+        m_script.infoLog.push_back(title);
+        m_script.infoLog.insert(m_script.infoLog.end(), lines.begin(), lines.end());
+    }
+
+private:
+    HeadlessScript &m_script;
+};
+
 }  // namespace
+
+std::unique_ptr<InfoPresenter> HeadlessPresenters::MakeInfo() {
+    return std::make_unique<HeadlessInfo>(m_script);
+}
 
 std::unique_ptr<ProgressPresenter> HeadlessPresenters::MakeProgress() {
     return std::make_unique<HeadlessProgress>(m_script);

@@ -25,6 +25,7 @@ struct HeadlessScript {
     std::vector<std::string> progressLog;  // "title:..", "line1:..", "line2:..", "pos:d/t"
     std::vector<std::vector<ResultListEntry>> resultLists;
     std::vector<std::string> scanLog;  // "open:..", "status:..", "close"
+    std::vector<std::string> infoLog;  // "title", then its lines
 };
 
 class HeadlessPresenters : public PresenterFactory {
@@ -33,6 +34,7 @@ public:
     std::unique_ptr<ProgressPresenter> MakeProgress() override;
     std::unique_ptr<ResultListPresenter> MakeResultList() override;
     std::unique_ptr<ScanDialogPresenter> MakeScanDialog() override;
+    std::unique_ptr<InfoPresenter> MakeInfo() override;
 
 private:
     HeadlessScript &m_script;

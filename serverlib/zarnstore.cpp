@@ -122,6 +122,10 @@ uint8_t Store::CodeOf(const QSqlError &error) {
 }
 
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
+    return Run(query, sql, QVariantList(bindings));
+}
+
+uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bindings) {
     // A statement left open after its rows were read would keep SQLite on an old snapshot:
     // close them all before the next one runs.
     for (auto &[text, open] : m_prepared) {

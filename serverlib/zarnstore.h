@@ -81,6 +81,7 @@ public:
     using Bindings = std::initializer_list<QVariant>;
     // Runs a statement with positional parameters; result code. The query stays readable.
     uint8_t Run(QSqlQuery &query, const QString &sql, Bindings bindings = {});
+    uint8_t Run(QSqlQuery &query, const QString &sql, const QVariantList &bindings);
     uint8_t Run(const QString &sql, Bindings bindings = {});
     // Runs work in one transaction: committed when it returns 0, rolled back otherwise.
     uint8_t InTransaction(const std::function<uint8_t()> &work);

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,13 @@ const char kUsage[] =
     "  init            create the store, or bring its schema up to date\n"
     "  demo            create the store and load the demo data set (only into an empty store)\n"
     "  info            show the store's schema version and the rows of every table\n"
+    "  export TABLE [FILE]  write a table as CSV (to standard output without FILE)\n"
+    "  import TABLE FILE    add the rows of a CSV file to a table, all or nothing\n"
+    "  roles NAME PASSWORD  PostgreSQL: create a station's log-in role with only the rights\n"
+    "                  a station needs\n"
+    "\n"
+    "Tables: customers, media, repositories, zones, volumes, movement_history,\n"
+    "journal_codes, journal_postings, attributes.\n"
     "\n"
     "Options:\n"
     "  --database PATH SQLite file (default: $ZARNDATABASE, else the per-user data folder),\n"
@@ -33,6 +43,7 @@ const char kUsage[] =
 struct Options {
     zarn::ConnectionSettings settings;
     std::string command;
+    std::vector<std::string> arguments;
 };
 
 bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
@@ -75,8 +86,7 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
         } else if (options.command.empty()) {
             options.command = arg;
         } else {
-            error = "unexpected argument " + arg;
-            return false;
+            options.arguments.push_back(arg);
         }
     }
     if (options.command.empty()) {
@@ -112,6 +122,51 @@ int Demo(zarn::Store &store) {
     return Info(store);
 }
 
+int Export(zarn::Store &store, const std::vector<std::string> &arguments) {
+    std::string error;
+    std::ofstream file;
+    if (arguments.size() == 2) {
+        // Written beside the target and renamed, so a failed export leaves no half file.
+        file.open(arguments[1] + ".part", std::ios::binary);
+        if (!file) {
+            std::fprintf(stderr, "zarnserver: export: cannot write %s\n", arguments[1].c_str());
+            return 1;
+        }
+    }
+    std::ostream &output = arguments.size() == 2 ? static_cast<std::ostream &>(file) : std::cout;
+    const long long rows = zarn::ExportTable(store, arguments[0], output, error);
+    if (arguments.size() == 2) {
+        file.close();
+        if (rows < 0 || !file) {
+            std::remove((arguments[1] + ".part").c_str());
+        } else {
+            std::rename((arguments[1] + ".part").c_str(), arguments[1].c_str());
+        }
+    }
+    if (rows < 0) {
+        std::fprintf(stderr, "zarnserver: export: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "%lld rows exported from %s\n", rows, arguments[0].c_str());
+    return 0;
+}
+
+int Import(zarn::Store &store, const std::vector<std::string> &arguments) {
+    std::ifstream file(arguments[1], std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "zarnserver: import: cannot read %s\n", arguments[1].c_str());
+        return 1;
+    }
+    std::string error;
+    const long long rows = zarn::ImportTable(store, arguments[0], file, error);
+    if (rows < 0) {
+        std::fprintf(stderr, "zarnserver: import: %s; nothing was imported\n", error.c_str());
+        return 1;
+    }
+    std::printf("%lld rows imported into %s\n", rows, arguments[0].c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -128,10 +183,20 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "zarnserver: %s\n\n%s", error.c_str(), kUsage);
         return 2;
     }
-    const std::vector<std::string> commands = {"init", "demo", "info"};
-    if (std::find(commands.begin(), commands.end(), options.command) == commands.end()) {
+    // Each command with the least and most arguments it takes.
+    const std::map<std::string, std::pair<size_t, size_t>> commands = {
+        {"init", {0, 0}},   {"demo", {0, 0}},   {"info", {0, 0}},
+        {"export", {1, 2}}, {"import", {2, 2}}, {"roles", {2, 2}}};
+    const auto command = commands.find(options.command);
+    if (command == commands.end()) {
         std::fprintf(stderr, "zarnserver: unknown command %s\n\n%s", options.command.c_str(),
                      kUsage);
+        return 2;
+    }
+    if (options.arguments.size() < command->second.first ||
+        options.arguments.size() > command->second.second) {
+        std::fprintf(stderr, "zarnserver: wrong number of arguments for %s\n\n%s",
+                     options.command.c_str(), kUsage);
         return 2;
     }
     uint8_t result = 0;
@@ -144,6 +209,20 @@ int main(int argc, char **argv) {
     }
     if (options.command == "info") {
         return Info(*store);
+    }
+    if (options.command == "export") {
+        return Export(*store, options.arguments);
+    }
+    if (options.command == "import") {
+        return Import(*store, options.arguments);
+    }
+    if (options.command == "roles") {
+        if (uint8_t failed = zarn::CreateStationRole(*store, options.arguments[0],
+                                                     options.arguments[1], error)) {
+            return Fail("roles", failed, error);
+        }
+        std::printf("station role %s created\n", options.arguments[0].c_str());
+        return 0;
     }
     std::printf("store ready, schema version %d\n", store->SchemaVersion());
     return 0;

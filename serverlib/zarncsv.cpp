@@ -1,0 +1,80 @@
+#include "zarncsv.h"
+
+namespace zarn {
+
+std::string CsvLine(const std::vector<std::string> &fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            line += ',';
+        }
+        const std::string &field = fields[i];
+        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+            line += field;
+            continue;
+        }
+        line += '"';
+        for (char c : field) {
+            line += c;
+            if (c == '"') {
+                line += '"';
+            }
+        }
+        line += '"';
+    }
+    return line + "\n";
+}
+
+bool CsvReader::Next(std::vector<std::string> &fields) {
+    fields.clear();
+    if (!m_error.empty() || m_input.peek() == std::char_traits<char>::eof()) {
+        return false;
+    }
+    ++m_line;
+    const int start = m_line;
+    std::string field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    for (int c = m_input.get();; c = m_input.get()) {
+        if (c == std::char_traits<char>::eof()) {
+            if (quoted) {
+                m_error = "line " + std::to_string(start) + ": a quoted field is not closed";
+                return false;
+            }
+            break;
+        }
+        const char ch = static_cast<char>(c);
+        if (quoted) {
+            if (ch == '"') {
+                if (m_input.peek() == '"') {
+                    field += '"';
+                    m_input.get();
+                } else {
+                    quoted = false;
+                }
+            } else {
+                m_line += ch == '\n' ? 1 : 0;
+                field += ch;
+            }
+        } else if (ch == '"' && field.empty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (ch == ',') {
+            fields.push_back(field);
+            field.clear();
+            wasQuoted = false;
+        } else if (ch == '\n') {
+            break;
+        } else if (ch == '\r' && m_input.peek() == '\n') {
+            continue;
+        } else if (wasQuoted) {
+            m_error = "line " + std::to_string(m_line) + ": text after a quoted field";
+            return false;
+        } else {
+            field += ch;
+        }
+    }
+    fields.push_back(field);
+    return true;
+}
+
+}  // namespace zarn
