@@ -245,6 +245,26 @@ TEST_P(StoreTest, HostileTextStaysText) {
     EXPECT_EQ(TableCounts(server.Admin())["volumes"], 4);
 }
 
+TEST_P(StoreTest, FullWidthFieldsAreReadToTheirWidthOnly) {
+    ZARNVOLSEx record;
+    std::memset(&record, 'Z', sizeof record);  // no terminator anywhere
+    std::memcpy(record.customerId, "ACME", 4);
+    std::memcpy(record.mediaId, "LTO9", 4);
+    std::memcpy(record.volume, "W123456789", 10);
+    std::memcpy(record.locations[0].repositoryId, "LIB1", 4);
+    record.locations[0].slot = 3;
+    record.locations[1] = record.locations[2] = record.locations[0];
+    std::memcpy(record.description, "a;b'c\\d\"e--f/*g*/hij", 20);
+    record.flags = 0;
+    record.container = 0;
+    ASSERT_TRUE(station->Add(&record).IsOK(0));
+    const ZARNVOLSEx read = Read("W123456789");
+    EXPECT_EQ(std::string(read.volume, 10), "W123456789");
+    EXPECT_EQ(ReadField(read.description), "a;b'c\\d\"e--f/*g*/hij");
+    EXPECT_EQ(read.pad[0], 0) << "records come back zero-filled";
+    EXPECT_EQ(TableCounts(server.Admin())["volumes"], 5);
+}
+
 TEST_P(StoreTest, JournalAndServerIdentity) {
     ZARN10JOURNALLIST journal;
     ASSERT_TRUE(station->Get(&journal).IsOK(0));
