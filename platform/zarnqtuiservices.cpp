@@ -1,0 +1,79 @@
+#include "zarnqtuiservices.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace zarn {
+namespace {
+
+QMessageBox::Icon IconOf(unsigned style) {
+    switch (style & 0xF0) {
+        case kBoxIconError:
+            return QMessageBox::Critical;
+        case kBoxIconQuestion:
+            return QMessageBox::Question;
+        case kBoxIconWarning:
+            return QMessageBox::Warning;
+        case kBoxIconInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ButtonsOf(unsigned style) {
+    switch (style & 0xF) {
+        case kBoxOkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case kBoxYesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case kBoxYesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        default:
+            return QMessageBox::Ok;
+    }
+}
+
+QString Text(const std::string &text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+int QtUiServices::MessageBox(const std::string &text, const std::string &caption, unsigned style) {
+    QMessageBox box(IconOf(style), Text(caption), Text(text), ButtonsOf(style), m_owner);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return kAnswerYes;
+        case QMessageBox::No:
+            return kAnswerNo;
+        case QMessageBox::Ok:
+            return kAnswerOk;
+        default:
+            return kAnswerCancel;
+    }
+}
+
+bool QtUiServices::OpenFileDialog(const FileDialogRequest &request, std::string &path) {
+    const QString chosen = QFileDialog::getOpenFileName(
+        m_owner, Text(request.title), Text(request.folder + "/" + request.fileName),
+        Text(request.filter));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
+bool QtUiServices::SaveFileDialog(const FileDialogRequest &request, std::string &path) {
+    const QString chosen = QFileDialog::getSaveFileName(
+        m_owner, Text(request.title), Text(request.folder + "/" + request.fileName),
+        Text(request.filter));
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    path = chosen.toStdString();
+    return true;
+}
+
+}  // namespace zarn
