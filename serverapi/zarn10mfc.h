@@ -35,6 +35,10 @@ public:
 
     CZARN10RC Get(ZARNVOLS *record, const char *customer, const char *media, const char *volume);
     CZARN10RC Get(ZARNVOLABS *record, const char *customer, const char *media, const char *volume);
+    // The locations of many volumes of one customer and media at once; volumes the store does
+    // not hold are left out of records.
+    CZARN10RC Get(std::vector<ZARNVOLABS> &records, const char *customer, const char *media,
+                  const std::vector<std::string> &volumes);
     CZARN10RC Get(ZARNCOORD *record, const char *customer, const char *media, int zone, int slot);
     CZARN10RC Get(ZARNZONE *record, int zone);
     CZARN10RC Get(ZARNCUST *record, const char *customer);

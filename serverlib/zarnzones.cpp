@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "zarn10mfc.h"
 #include "zarnfields.h"
@@ -54,34 +55,52 @@ uint8_t LoadZone(Store &store, int zone, ZARNZONEEx &found) {
     return kZarnOK;
 }
 
-// The zone block of one location: the zone holding that repository slot for the customer and
-// media, else "No-Alloc" with the repository slot.
-void FillBlock(Store &store, const std::string &customer, const std::string &media,
-               const StoreLocation &location, ZARNVOLABSBLOCK &block) {
+std::vector<ZARNZONEEx> LoadZones(Store &store, const std::string &repository) {
+    std::vector<ZARNZONEEx> zones;
+    QSqlQuery query;
+    const uint8_t failed =
+        repository.empty()
+            ? store.Run(query, "SELECT " + ZoneColumns() + " FROM zones ORDER BY zone_number")
+            : store.Run(query,
+                        "SELECT " + ZoneColumns() +
+                            " FROM zones WHERE repository_id = ? ORDER BY zone_number",
+                        {QString::fromStdString(repository)});
+    while (failed == 0 && query.next()) {
+        FillZone(query, zones.emplace_back());
+    }
+    return zones;
+}
+
+// The zone block of one location: the first zone holding that repository slot for the
+// customer and media, else "No-Alloc" with the repository slot. Zones are few.
+void FillBlock(const std::vector<ZARNZONEEx> &zones, const std::string &customer,
+               const std::string &media, const StoreLocation &location, ZARNVOLABSBLOCK &block) {
     std::memset(&block, 0, sizeof block);
     WriteField(block.repositoryId, location.repository);
     block.slot = location.slot;
-    QSqlQuery query(store.Database());
-    if (!location.repository.empty() &&
-        store.Run(query,
-                  "SELECT " + ZoneColumns() +
-                      " FROM zones WHERE repository_id = ? AND first_slot <= ? AND last_slot >= ?"
-                      " ORDER BY zone_number",
-                  {QString::fromStdString(location.repository), location.slot, location.slot}) ==
-            0) {
-        while (query.next()) {
-            ZARNZONEEx zone;
-            FillZone(query, zone);
-            if (ZoneServes(zone, customer, media)) {
-                std::memcpy(block.zoneName, zone.zoneName, sizeof block.zoneName);
-                block.zoneNumber = zone.zoneNumber;
-                block.zoneSlot = location.slot - zone.firstSlot + 1;
-                return;
-            }
+    for (const ZARNZONEEx &zone : zones) {
+        if (!location.repository.empty() && FieldEquals(zone.repositoryId, location.repository) &&
+            zone.firstSlot <= location.slot && location.slot <= zone.lastSlot &&
+            ZoneServes(zone, customer, media)) {
+            std::memcpy(block.zoneName, zone.zoneName, sizeof block.zoneName);
+            block.zoneNumber = zone.zoneNumber;
+            block.zoneSlot = location.slot - zone.firstSlot + 1;
+            return;
         }
     }
     WriteField(block.zoneName, kNoZone);
     block.zoneSlot = location.slot;
+}
+
+void FillLocations(const std::vector<ZARNZONEEx> &zones, const VolumeRow &row, ZARNVOLABS &record) {
+    Clear(&record);
+    WriteField(record.customerId, row.customer);
+    WriteField(record.mediaId, row.media);
+    WriteField(record.volume, row.volume);
+    const StoreLocation &destination =
+        row.destination.repository.empty() ? row.current : row.destination;
+    FillBlock(zones, row.customer, row.media, destination, record.blocks[0]);
+    FillBlock(zones, row.customer, row.media, row.current, record.blocks[1]);
 }
 
 }  // namespace
@@ -134,21 +153,51 @@ CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *
     Clear(record);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
+    VolumeRow row;
+    if (!store || (result = store->GetVolume(customer ? customer : "", media ? media : "",
+                                             volume ? volume : "", row))) {
+        return result;
+    }
+    std::vector<ZARNZONEEx> zones = LoadZones(*store, row.current.repository);
+    if (!row.destination.repository.empty() &&
+        row.destination.repository != row.current.repository) {
+        for (ZARNZONEEx &zone : LoadZones(*store, row.destination.repository)) {
+            zones.push_back(zone);
+        }
+    }
+    FillLocations(zones, row, *record);
+    return kZarnOK;
+}
+
+CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer, const char *media,
+                          const std::vector<std::string> &volumes) {
+    records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
     if (!store) {
         return result;
     }
-    VolumeRow row;
-    if ((result = store->GetVolume(customer ? customer : "", media ? media : "",
-                                   volume ? volume : "", row))) {
-        return result;
+    const std::vector<ZARNZONEEx> zones = LoadZones(*store, "");
+    constexpr std::size_t kChunk = 500;  // serials per statement
+    for (std::size_t first = 0; first < volumes.size(); first += kChunk) {
+        const std::size_t count = std::min(kChunk, volumes.size() - first);
+        QString sql = "SELECT " + VolumeColumns() +
+                      " FROM volumes WHERE customer_id = ? AND media_id = ? AND volume IN (?";
+        QVariantList bindings{QString::fromUtf8(customer ? customer : ""),
+                              QString::fromUtf8(media ? media : ""),
+                              QString::fromStdString(volumes[first])};
+        for (std::size_t i = 1; i < count; ++i) {
+            sql += ", ?";
+            bindings.append(QString::fromStdString(volumes[first + i]));
+        }
+        QSqlQuery query;
+        if ((result = store->Run(query, sql + ")", bindings))) {
+            return result;
+        }
+        while (query.next()) {
+            FillLocations(zones, VolumeFromQuery(query), records.emplace_back());
+        }
     }
-    WriteField(record->customerId, row.customer);
-    WriteField(record->mediaId, row.media);
-    WriteField(record->volume, row.volume);
-    const StoreLocation &destination =
-        row.destination.repository.empty() ? row.current : row.destination;
-    FillBlock(*store, row.customer, row.media, destination, record->blocks[0]);
-    FillBlock(*store, row.customer, row.media, row.current, record->blocks[1]);
     return kZarnOK;
 }
 
