@@ -1,0 +1,254 @@
+#include "zarn30doc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
+
+#include "zarn10treemedia.h"
+#include "zarn30update.h"
+#include "zarnfields.h"
+
+const char kExitUnprocessedText[] =
+    "If you exit now you will lose %d scanned volumes, are you sure you want to exit?";
+const char kReloadUnprocessedText[] =
+    "If you reload you will lose %d processed volumes, do you still want to reload?";
+const char kUnprintedText[] = "You have not printed receipts, are you sure you want to continue?";
+
+CZARN30Doc::CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui,
+                       const CZARN30LogonDetails &logon)
+    : m_profile(profile), m_ui(ui) {
+    server.SetProgramID(3);
+    server.SetLogonDetails(logon.host.c_str(), logon.port, logon.user.c_str(),
+                           logon.password.c_str());
+    settings.Read(profile);
+    for (CSpeechVariable &variable : speechVariables) {
+        variable.ReadFormat(profile);
+    }
+}
+
+CZARN30Doc::~CZARN30Doc() {
+    settings.Write(m_profile);
+    DeleteTree();
+}
+
+void CZARN30Doc::DeleteTree() {
+    toScanList.clear();
+    m_listed.clear();
+    blankShipListQueue.clear();
+    expectedPick = nullptr;
+    m_firstUnscannedFrom = 0;
+    treeRoot.reset();
+}
+
+int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10ProgressWnd *progress,
+                              int useFilters) {
+    const std::vector<CZARN10TreeVolume *> &volumes = repository->volumes;
+    const int count = static_cast<int>(volumes.size());
+    const std::string customer = volumes.empty() ? "" : volumes.front()->GetCustomerId();
+    const std::string media = repository->media ? repository->media->id : "";
+    progress->SetPosition(0, static_cast<unsigned>(count));
+    progress->SetLine1("Adding Repository %s.%s.%s", customer.c_str(), media.c_str(),
+                       repository->id.c_str());
+
+    // Every volume of an origin node has the same pair, so the filters answer once; the
+    // locations are read together and taken volume by volume.
+    std::vector<std::string> unfetched;
+    for (const CZARN10TreeVolume *volume : volumes) {
+        if (!volume->locationFetched && !InToScanList(volume)) {
+            unfetched.push_back(volume->volumeSerial);
+        }
+    }
+    std::vector<ZARNVOLABS> locations;
+    server.Get(locations, customer.c_str(), media.c_str(), unfetched);
+    std::unordered_map<std::string, const ZARNVOLABS *> bySerial;
+    for (const ZARNVOLABS &location : locations) {
+        bySerial[zarn::ReadField(location.volume)] = &location;
+    }
+
+    bool cancelled = false;
+    for (int i = 1; i <= count; ++i) {
+        if (progress->HasCancelled()) {
+            cancelled = true;
+            break;
+        }
+        progress->SetPosition(static_cast<unsigned>(i), static_cast<unsigned>(count));
+        progress->SetLine2("Resolving volume %d of %d", i, count);
+        CZARN10TreeVolume *volume = volumes[i - 1];
+        if (InToScanList(volume)) {
+            continue;
+        }
+        if (useFilters &&
+            !filters.IsChecked(volume->GetRepositoryId(1), volume->GetRepositoryId(0))) {
+            continue;
+        }
+        ++toScanCount;
+        const auto found =
+            volume->locationFetched ? bySerial.end() : bySerial.find(volume->volumeSerial);
+        changedLocationCount += found != bySerial.end() ? volume->TakeLocation(*found->second)
+                                                        : volume->FetchLocation(&server);
+        toScanList.push_back(volume);
+        m_listed.insert(volume);
+    }
+    return cancelled ? 0 : 1;
+}
+
+void CZARN30Doc::ResetLists(int keepStates) {
+    toScanCount = 0;
+    scannedCount = 0;
+    expectedPick = nullptr;
+    if (!keepStates) {
+        for (CZARN10TreeVolume *item : toScanList) {
+            item->state = 0;
+        }
+    }
+    toScanList.clear();
+    m_listed.clear();
+    blankShipListQueue.clear();
+    errorList.clear();
+    m_firstUnscannedFrom = 0;
+    UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30Doc::RemoveItem(CZARN10TreeVolume *item, int which) {
+    const auto at = std::find(toScanList.begin(), toScanList.end(), item);
+    if (at == toScanList.end()) {
+        return;
+    }
+    toScanList.erase(at);
+    m_listed.erase(item);
+    (which == 0 ? toScanCount : scannedCount) -= 1;
+    item->state = 0;
+    if (expectedPick == item) {
+        expectedPick = nullptr;
+    }
+    m_firstUnscannedFrom = 0;
+}
+
+bool CZARN30Doc::Confirmed(const char *unprocessed) {
+    int answer = zarn::kAnswerYes;
+    if (CountUnprocessed(unprocessed, &answer) != 0 && answer != zarn::kAnswerYes) {
+        return false;
+    }
+    answer = zarn::kAnswerYes;
+    CheckUnprinted(kUnprintedText, &answer);
+    return answer == zarn::kAnswerYes;
+}
+
+bool CZARN30Doc::CanExit() {
+    return Confirmed(kExitUnprocessedText);
+}
+
+bool CZARN30Doc::CanRebuild() {
+    return Confirmed(kReloadUnprocessedText);
+}
+
+int CZARN30Doc::CountUnprocessed(const char *message, int *answer) {
+    int count = 0;
+    for (const CZARN10TreeVolume *item : toScanList) {
+        count += (item->state == 1 && !item->updated) ? 1 : 0;
+    }
+    if (count != 0 && message != nullptr) {
+        char text[512];
+        std::snprintf(text, sizeof text, message, count);
+        const int reply =
+            m_ui.MessageBox(text, "Unprocessed Warning", zarn::kBoxYesNo | zarn::kBoxIconQuestion);
+        if (answer) {
+            *answer = reply;
+        }
+    }
+    return count;
+}
+
+int CZARN30Doc::CheckUnprinted(const char *message, int *answer) {
+    int count = 0;
+    for (const CZARN10TreeVolume *item : toScanList) {
+        count += item->state == 1 ? 1 : 0;
+    }
+    int reply = zarn::kAnswerYes;
+    if (unprinted && message != nullptr && count != 0) {
+        reply =
+            m_ui.MessageBox(message, "Unprinted Warning", zarn::kBoxYesNo | zarn::kBoxIconQuestion);
+    }
+    if (answer) {
+        *answer = reply;
+    }
+    return unprinted;
+}
+
+CZARN10TreeVolume *CZARN30Doc::FirstUnscanned() {
+    for (std::size_t i = m_firstUnscannedFrom; i < toScanList.size(); ++i) {
+        if (toScanList[i]->state == 0) {
+            m_firstUnscannedFrom = i;
+            return toScanList[i];
+        }
+    }
+    m_firstUnscannedFrom = toScanList.size();
+    return nullptr;
+}
+
+void CZARN30Doc::SkipNext() {
+    if (CZARN10TreeVolume *item = FirstUnscanned()) {
+        item->state = 2;
+    }
+}
+
+void CZARN30Doc::AutoComplete() {
+    const int direction = IsPickMode() ? 1 : 0;
+    for (CZARN10TreeVolume *item : toScanList) {
+        if (item->state != 0) {
+            continue;
+        }
+        --toScanCount;
+        ++scannedCount;
+        UpdateVolume(*item, server, direction, 1, IsPickMode() ? 1 : 0);
+        item->state = 1;
+    }
+    UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30Doc::SetContainer(int number, const std::string &name) {
+    currentContainerNumber = number;
+    if (number != 0) {
+        currentContainerName = name;
+        containerNames[static_cast<unsigned>(number)] = name;
+    }
+    if (showContainer) {
+        showContainer(number != 0 ? name : "None set");
+    }
+}
+
+void CZARN30Doc::AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code) {
+    errorList.emplace_back(key, scanSequence, code);
+}
+
+void CZARN30Doc::QueueBlankShipList(CZARN10TreeMedia *media) {
+    CZARN10TreeVolume blank;
+    blank.media = media;
+    blank.blankEntry = 1;
+    blankShipListQueue.push_back(blank);
+}
+
+void CZARN30Doc::PrintBlankShipListQueue() {
+    if (receiptPrinter) {
+        for (const CZARN10TreeVolume &blank : blankShipListQueue) {
+            receiptPrinter->Print({&blank}, settings.block.receiptHeader,
+                                  settings.block.receiptFooter);
+        }
+    }
+    blankShipListQueue.clear();
+}
+
+void CZARN30Doc::PrintReceipts() {
+    SortToScan(0);
+    std::vector<const CZARN10TreeVolume *> printed;
+    for (const CZARN10TreeVolume *item : toScanList) {
+        if (item->state == 0 || item->state == 1) {
+            printed.push_back(item);
+        }
+    }
+    if (receiptPrinter) {
+        receiptPrinter->Print(printed, settings.block.receiptHeader, settings.block.receiptFooter);
+    }
+    unprinted = 0;
+}

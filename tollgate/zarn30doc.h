@@ -1,0 +1,114 @@
+// The Tollgate's document: the server connection, the movement tree, the To-Scan list, the
+// error list and the blank ship list queue, the scan position and mode, the settings and the
+// speech variables. It runs without a screen; views learn of changes through hints.
+#ifndef ZARN_TOLLGATE_ZARN30DOC_H
+#define ZARN_TOLLGATE_ZARN30DOC_H
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "receiptprinter.h"
+#include "speechvariable.h"
+#include "zarn10mfc.h"
+#include "zarn10progresswnd.h"
+#include "zarn10treeroot.h"
+#include "zarn30filters.h"
+#include "zarn30results.h"
+#include "zarn30settings.h"
+#include "zarndocument.h"
+#include "zarnprofile.h"
+#include "zarnuiservices.h"
+
+struct CZARN30LogonDetails {
+    std::string host;
+    unsigned port = 0;
+    std::string user;
+    std::string password;
+};
+
+// Messages of the exit and rebuild checks.
+extern const char kExitUnprocessedText[];
+extern const char kReloadUnprocessedText[];
+extern const char kUnprintedText[];
+
+class CZARN30Doc : public zarn::Document {
+public:
+    CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui, const CZARN30LogonDetails &logon);
+    ~CZARN30Doc() override;
+    CZARN30Doc(const CZARN30Doc &) = delete;
+    CZARN30Doc &operator=(const CZARN30Doc &) = delete;
+
+    // Members, as the scanning and the views use them.
+    SpeechVariables speechVariables = MakeSpeechVariables();
+    std::vector<CZARN30BadScanItem> errorList;
+    std::vector<CZARN10TreeVolume *> toScanList;
+    std::vector<CZARN10TreeVolume> blankShipListQueue;
+    std::map<unsigned, std::string> containerNames;
+    uint16_t scanSequence = 0;
+    std::string lastAnnouncedCustomer;
+    CZARN10MFC server{0};
+    int changedLocationCount = 0;
+    std::unique_ptr<CZARN10TreeRoot> treeRoot;
+    CZARN30Filters filters;
+    int oldTreeWarned = 0;
+    int currentZone = 0;
+    int currentSlot = 0;
+    int toScanCount = 0;
+    int scannedCount = 0;
+    std::string slotConfirmationCustomer, slotConfirmationMedia, slotConfirmationVolume;
+    std::string slotConfirmationRepository;
+    int slotConfirmationSlot = 0;
+    CZARN10TreeVolume *expectedPick = nullptr;
+    std::string currentContainerName;
+    int currentContainerNumber = -1;
+    int unprinted = 0;
+    CZARN30Settings settings;
+    // What the options bar shows as the current container.
+    std::function<void(const std::string &)> showContainer;
+    ReceiptPrinter *receiptPrinter = nullptr;
+
+    // Appends the volumes of an origin repository node; 0 when the operator cancelled.
+    int AddRepository(CZARN10TreeRepository *repository, CZARN10ProgressWnd *progress,
+                      int useFilters);
+    void ResetLists(int keepStates);
+    // which 0 lowers the to-scan count, 1 the scanned count.
+    void RemoveItem(CZARN10TreeVolume *item, int which);
+    // Scanned and not yet updated; with a message (a "%d" format) asks whether to go on.
+    int CountUnprocessed(const char *message, int *answer);
+    int CheckUnprinted(const char *message, int *answer);
+    CZARN10TreeVolume *FirstUnscanned();
+    void SkipNext();
+    void AutoComplete();
+    // Mode 0: by key; mode 1: pick order (unless NoSort).
+    void SortToScan(int mode);
+    void SetContainer(int number, const std::string &name);
+    void AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code);
+    void QueueBlankShipList(CZARN10TreeMedia *media);
+    void PrintBlankShipListQueue();
+    void PrintReceipts();
+    // The exit and rebuild checks: false when the operator chose to stay.
+    bool CanExit();
+    bool CanRebuild();
+    // Deletes the tree after emptying the lists that point into it.
+    void DeleteTree();
+
+    bool InToScanList(const CZARN10TreeVolume *item) const { return m_listed.count(item) != 0; }
+    bool IsPickMode() const { return settings.operationType == 0; }
+    zarn::UiServices &Ui() { return m_ui; }
+
+private:
+    bool Confirmed(const char *unprocessed);
+    zarn::Profile &m_profile;
+    zarn::UiServices &m_ui;
+    // The To-Scan items as a set, so adding never walks the list.
+    std::unordered_set<const CZARN10TreeVolume *> m_listed;
+    // No item before this index has state 0: FirstUnscanned resumes here.
+    std::size_t m_firstUnscannedFrom = 0;
+};
+
+#endif

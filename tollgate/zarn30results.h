@@ -1,0 +1,35 @@
+// Scan result codes and the error-list entry.
+#ifndef ZARN_TOLLGATE_ZARN30RESULTS_H
+#define ZARN_TOLLGATE_ZARN30RESULTS_H
+
+#include <cstdint>
+#include <string>
+
+#include "zarnrecords.h"
+
+enum ZarnScanResult : uint8_t {
+    kScanOK = 0,
+    kScanNoOperation = 1,
+    kScanUndefined = 2,
+    kScanNotInList = 3,
+    kScanAlreadyScanned = 4,
+    kScanSequenceError = 5,
+    kScanLocationError = 6,
+};
+
+// "Scan OK" ... "Location error"; any other code "Unknown reason".
+const char *ScanResultText(unsigned code);
+
+class CZARN30BadScanItem {
+public:
+    CZARN30BadScanItem(const char key[kZarnVolumeKeyWidth], uint16_t sequence, uint8_t code);
+
+    char key[kZarnVolumeKeyWidth];  // customer 4, media 4, volume 10, as scanned
+    uint16_t sequence;
+    uint8_t result;
+
+    const char *GetResultText() const { return ScanResultText(result); }
+    std::string GetDisplayKey() const;
+};
+
+#endif

@@ -1,0 +1,36 @@
+// Writing scans to the server, one volume at a time.
+#ifndef ZARN_TOLLGATE_ZARN30UPDATE_H
+#define ZARN_TOLLGATE_ZARN30UPDATE_H
+
+#include <string>
+
+#include "zarn10mfc.h"
+#include "zarn10treevolume.h"
+
+// The program's wrapper around a volume record: its key, the record (zero-filled, location
+// ids "INIT" until read) and the last result.
+class CZARN30VolumeRecord {
+public:
+    CZARN30VolumeRecord(const std::string &customer, const std::string &media,
+                        const std::string &volume);
+    CZARN10RC Read(CZARN10MFC &server);
+
+    std::string customer, media, volume;
+    ZARNVOLSEx record;
+    CZARN10RC result;
+};
+
+// Writes a move: location entry 3 = the repository (first 4 characters) and slot (entry 1's
+// slot for -1); flag 0x8 when scannedOut; the container unless -1 or the volume is one.
+CZARN10RC MoveVolume(CZARN30VolumeRecord &holder, CZARN10MFC &server, const std::string &repository,
+                     int slot, int container, int scannedOut);
+
+// Slots a volume: entry 1 = repository and slot (clearing 0x10 when the repository changes).
+CZARN10RC SetCurrentLocation(CZARN30VolumeRecord &holder, CZARN10MFC &server,
+                             const std::string &repository, int slot, int further, int container);
+
+// Updates one To-Scan item in a direction (0 destination, 1 origin); returns the result code.
+uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
+                     int checkRepository, int scannedOut);
+
+#endif
