@@ -251,32 +251,43 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNVOLSFULL> &records, const char *custo
                            const char *media, ZARNVOLFLAGS filter, unsigned *volumeCount,
                            unsigned *notDueCount, unsigned *scannedOutCount, int, int) {
     records.clear();
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
-    if (!store) {
-        return result;
-    }
-    QSqlQuery query(store->Database());
-    query.setForwardOnly(true);
-    if ((result = store->Run(query,
-                             "SELECT " + VolumeColumns() +
-                                 " FROM volumes WHERE customer_id = ? AND media_id = ?"
-                                 " ORDER BY volume",
-                             {Text(customer), Text(media)}))) {
-        return result;
+    // Only the columns a list record holds, and whether a move is pending, so that rows the
+    // filter leaves out cost two integers.
+    QSqlQuery query;
+    if (uint8_t failed = m_session->Select(
+            query,
+            "SELECT flags, CASE WHEN destination_repository <> '' AND destination_repository <>"
+            " current_repository THEN 1 ELSE 0 END, volume, container, next_move_date,"
+            " current_repository, current_slot, destination_repository, destination_slot"
+            " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume",
+            {Text(customer), Text(media)})) {
+        return failed;
     }
     unsigned all = 0;
     unsigned notDue = 0;
     unsigned scannedOut = 0;
     while (query.next()) {
-        const VolumeRow row = VolumeFromQuery(query);
         ++all;
-        notDue += IsDueToMove(row) ? 0 : 1;
-        if ((RecordFlags(row) & filter.flags) != filter.flags) {
+        const bool due = query.value(1).toInt() != 0;
+        notDue += due ? 0 : 1;
+        const uint32_t stored = static_cast<uint32_t>(query.value(0).toLongLong());
+        const uint32_t flags = (stored & ~kZarnVolDueToMove) | (due ? kZarnVolDueToMove : 0);
+        if ((flags & filter.flags) != filter.flags) {
             continue;
         }
-        scannedOut += (row.flags & kZarnVolScannedOut) ? 1 : 0;
-        FillVolumeListRecord(row, records.emplace_back());
+        scannedOut += (flags & kZarnVolScannedOut) ? 1 : 0;
+        ZARNVOLSFULL &record = records.emplace_back();
+        Clear(&record);
+        WriteField(record.volume, Std(query.value(2)));
+        record.flags = flags;
+        record.container = query.value(3).toInt();
+        record.nextMoveDate = static_cast<uint32_t>(query.value(4).toLongLong());
+        const std::string current = Std(query.value(5));
+        WriteField(record.repositoryId1, current);
+        record.slot1 = query.value(6).toInt();
+        // Pair 0 is the destination, the current location when no move is pending.
+        WriteField(record.repositoryId0, due ? Std(query.value(7)) : current);
+        record.slot0 = due ? query.value(8).toInt() : record.slot1;
     }
     if (volumeCount) {
         *volumeCount = all;

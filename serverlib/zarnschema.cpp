@@ -11,6 +11,7 @@ namespace {
 
 QStringList VersionOne(const Store &store) {
     const QString id = store.AutoIdColumn();
+    // Volumes are read a media at a time in key order: SQLite keeps them clustered by key.
     return {
         "CREATE TABLE IF NOT EXISTS meta (key VARCHAR(40) PRIMARY KEY, value VARCHAR(200) NOT "
         "NULL)",
@@ -41,7 +42,8 @@ QStringList VersionOne(const Store &store) {
         "0,"
         " description VARCHAR(20) NOT NULL DEFAULT '', version BIGINT NOT NULL DEFAULT 1,"
         " changed BIGINT NOT NULL DEFAULT 0, PRIMARY KEY (customer_id, media_id, volume),"
-        " FOREIGN KEY (customer_id, media_id) REFERENCES media(customer_id, media_id))",
+        " FOREIGN KEY (customer_id, media_id) REFERENCES media(customer_id, media_id))" +
+            store.ClusteredSuffix(),
         "CREATE INDEX volumes_by_serial ON volumes (volume)",
         "CREATE TABLE movement_history (id " + id +
             ", at BIGINT NOT NULL,"

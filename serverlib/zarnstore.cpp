@@ -101,6 +101,10 @@ void Store::SetStation(const std::string &station, const std::string &role) {
     m_role = role;
 }
 
+QString Store::ClusteredSuffix() const {
+    return m_backend == Backend::SQLite ? " WITHOUT ROWID" : "";
+}
+
 QString Store::AutoIdColumn() const {
     return m_backend == Backend::SQLite ? "INTEGER PRIMARY KEY" : "BIGSERIAL PRIMARY KEY";
 }

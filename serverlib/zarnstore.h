@@ -99,6 +99,7 @@ public:
     QSqlDatabase &Database() { return m_database; }
     // SQL text that differs between the back ends.
     QString AutoIdColumn() const;
+    QString ClusteredSuffix() const;
 
 private:
     Store(Backend backend, const QString &connectionName);

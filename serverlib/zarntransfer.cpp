@@ -154,7 +154,12 @@ long long ImportTable(Store &store, const std::string &table, std::istream &inpu
         }
         return kZarnOK;
     });
-    return result == kZarnOK ? rows : -1;
+    if (result != kZarnOK) {
+        return -1;
+    }
+    // Fresh statistics, so that the planner knows the table's new size at once.
+    store.Run(QString::fromStdString("ANALYZE " + table));
+    return rows;
 }
 
 uint8_t CreateStationRole(Store &store, const std::string &name, const std::string &password,

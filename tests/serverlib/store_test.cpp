@@ -212,6 +212,20 @@ TEST_P(StoreTest, ZonesMapToRepositorySlots) {
     EXPECT_EQ(ReadField(zone.zoneName), "LIB-A");
 }
 
+TEST_P(StoreTest, ReadsManyLocationsAtOnce) {
+    std::vector<ZARNVOLABS> locations;
+    std::vector<std::string> serials = {"A00001", "NOPE", "A00002", "C00001"};
+    for (int i = 0; i < 600; ++i) {
+        serials.push_back("X" + std::to_string(i));  // more than one statement's worth
+    }
+    ASSERT_TRUE(station->Get(locations, "ACME", "LTO9", serials).IsOK(0))
+        << server.Admin().LastError();
+    ASSERT_EQ(locations.size(), 3u);
+    EXPECT_EQ(ReadField(locations[0].volume), "A00001");
+    EXPECT_EQ(ReadField(locations[0].blocks[1].zoneName), "LIB-A");
+    EXPECT_EQ(ReadField(locations[0].blocks[0].zoneName), "No-Alloc");
+}
+
 TEST_P(StoreTest, AddsNewVolumesOnce) {
     ZARNVOLSEx record{};
     WriteField(record.customerId, "ACME");
