@@ -84,6 +84,19 @@ TEST_F(TreeTest, BuildsCountsLabelsAndTheShownTree) {
     EXPECT_EQ(script.progressLog.back(), "stop");
 }
 
+TEST_F(TreeTest, HighlightedMediaAndLargeCountsInLabels) {
+    PutMedia(server.Admin(),
+             {"ACME", "LTO8", "LTO-8", kZarnMediaCountsGiven | kZarnMediaHighlight});
+    const auto root = Build();
+    EXPECT_EQ(root->customers.at("ACME")->media.at("LTO8")->highlight, 1);
+    EXPECT_EQ(root->customers.at("ACME")->highlightCount, 1);
+    EXPECT_EQ(root->customers.at("BETA")->highlightCount, 0);
+    CZARN10TreeCustomer &big = *root->customers.at("BETA");
+    big.volumeCount = 1234567;
+    big.moveCount = 1000;
+    EXPECT_EQ(big.GetLabel(), "BETA - Beta Logistics (1,234,567/1,000)");
+}
+
 TEST_F(TreeTest, HideNoMovesAndTheCustomerFilter) {
     Build()->FillTreeCtrl(control, 1);
     EXPECT_THAT(control.Lines(),
