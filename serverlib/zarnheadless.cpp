@@ -1,5 +1,7 @@
 #include "zarnheadless.h"
 
+#include <QCoreApplication>
+
 namespace zarn {
 namespace {
 
@@ -42,6 +44,8 @@ public:
     explicit HeadlessScanDialog(HeadlessScript &script) : m_script(script) {}
     void Open(const std::string &title) override { m_script.scanLog.push_back("open:" + title); }
     bool NextLine(std::string &line) override {
+        // As under a modal dialog, what the last line posted is handled before the next.
+        QCoreApplication::sendPostedEvents();
         if (m_script.scannerLines.empty()) {
             return false;
         }
@@ -52,7 +56,10 @@ public:
     void ShowStatus(const std::string &text) override {
         m_script.scanLog.push_back("status:" + text);
     }
-    void Close() override { m_script.scanLog.push_back("close"); }
+    void Close() override {
+        QCoreApplication::sendPostedEvents();
+        m_script.scanLog.push_back("close");
+    }
     bool Cancelled() const override { return m_script.closeWithCancel; }
 
 private:

@@ -32,9 +32,34 @@ CZARN30Doc::~CZARN30Doc() {
     DeleteTree();
 }
 
-void CZARN30Doc::DeleteTree() {
+CZARN10TreeVolume *CZARN30Doc::FindItem(const char key[kZarnVolumeKeyWidth]) const {
+    const auto found = m_byKey.find(std::string(key, kZarnVolumeKeyWidth));
+    return found == m_byKey.end() ? nullptr : found->second;
+}
+
+void CZARN30Doc::Append(CZARN10TreeVolume *item) {
+    toScanList.push_back(item);
+    m_listed.insert(item);
+    char key[kZarnVolumeKeyWidth];
+    item->GetKey(key);
+    m_byKey.emplace(std::string(key, sizeof key), item);
+}
+
+void CZARN30Doc::Unlist(CZARN10TreeVolume *item) {
+    m_listed.erase(item);
+    char key[kZarnVolumeKeyWidth];
+    item->GetKey(key);
+    m_byKey.erase(std::string(key, sizeof key));
+}
+
+void CZARN30Doc::UnlistAll() {
     toScanList.clear();
     m_listed.clear();
+    m_byKey.clear();
+}
+
+void CZARN30Doc::DeleteTree() {
+    UnlistAll();
     blankShipListQueue.clear();
     expectedPick = nullptr;
     m_firstUnscannedFrom = 0;
@@ -87,8 +112,7 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
             volume->locationFetched ? bySerial.end() : bySerial.find(volume->volumeSerial);
         changedLocationCount += found != bySerial.end() ? volume->TakeLocation(*found->second)
                                                         : volume->FetchLocation(&server);
-        toScanList.push_back(volume);
-        m_listed.insert(volume);
+        Append(volume);
     }
     return cancelled ? 0 : 1;
 }
@@ -102,11 +126,32 @@ void CZARN30Doc::ResetLists(int keepStates) {
             item->state = 0;
         }
     }
-    toScanList.clear();
-    m_listed.clear();
+    UnlistAll();
     blankShipListQueue.clear();
     errorList.clear();
     m_firstUnscannedFrom = 0;
+    UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30Doc::ResetListsAfterUpdate() {
+    std::vector<CZARN10TreeVolume *> failed;
+    for (CZARN10TreeVolume *item : toScanList) {
+        if (item->state == 1 && !item->updated) {
+            failed.push_back(item);
+        } else {
+            item->state = 0;
+        }
+    }
+    UnlistAll();
+    blankShipListQueue.clear();
+    errorList.clear();
+    expectedPick = nullptr;
+    m_firstUnscannedFrom = 0;
+    toScanCount = 0;
+    scannedCount = static_cast<int>(failed.size());
+    for (CZARN10TreeVolume *item : failed) {
+        Append(item);
+    }
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
 }
 
@@ -116,7 +161,7 @@ void CZARN30Doc::RemoveItem(CZARN10TreeVolume *item, int which) {
         return;
     }
     toScanList.erase(at);
-    m_listed.erase(item);
+    Unlist(item);
     (which == 0 ? toScanCount : scannedCount) -= 1;
     item->state = 0;
     if (expectedPick == item) {

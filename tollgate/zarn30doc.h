@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "zarn10progresswnd.h"
 #include "zarn10treeroot.h"
 #include "zarn30filters.h"
+#include "zarn30queryexceptions.h"
 #include "zarn30results.h"
 #include "zarn30settings.h"
 #include "zarndocument.h"
@@ -55,6 +57,7 @@ public:
     int changedLocationCount = 0;
     std::unique_ptr<CZARN10TreeRoot> treeRoot;
     CZARN30Filters filters;
+    CZARN30QueryExceptions queryExceptions;
     int oldTreeWarned = 0;
     int currentZone = 0;
     int currentSlot = 0;
@@ -76,6 +79,10 @@ public:
     int AddRepository(CZARN10TreeRepository *repository, CZARN10ProgressWnd *progress,
                       int useFilters);
     void ResetLists(int keepStates);
+    // After a server update: like ResetLists, except that scanned items whose update failed
+    // stay listed, scanned and not updated, so that nothing scanned is lost and the next
+    // update tries them again.
+    void ResetListsAfterUpdate();
     // which 0 lowers the to-scan count, 1 the scanned count.
     void RemoveItem(CZARN10TreeVolume *item, int which);
     // Scanned and not yet updated; with a message (a "%d" format) asks whether to go on.
@@ -98,6 +105,8 @@ public:
     void DeleteTree();
 
     bool InToScanList(const CZARN10TreeVolume *item) const { return m_listed.count(item) != 0; }
+    // The To-Scan item with this 18-byte key (customer, media, volume, NUL-padded), or null.
+    CZARN10TreeVolume *FindItem(const char key[kZarnVolumeKeyWidth]) const;
     bool IsPickMode() const { return settings.operationType == 0; }
     zarn::UiServices &Ui() { return m_ui; }
 
@@ -107,6 +116,11 @@ private:
     zarn::UiServices &m_ui;
     // The To-Scan items as a set, so adding never walks the list.
     std::unordered_set<const CZARN10TreeVolume *> m_listed;
+    // ... and by key, so a scan finds its item without walking the list.
+    std::unordered_map<std::string, CZARN10TreeVolume *> m_byKey;
+    void Append(CZARN10TreeVolume *item);
+    void Unlist(CZARN10TreeVolume *item);
+    void UnlistAll();
     // No item before this index has state 0: FirstUnscanned resumes here.
     std::size_t m_firstUnscannedFrom = 0;
 };

@@ -1,0 +1,429 @@
+#include "zarn30scanning.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "zarn10treevolume.h"
+#include "zarn30update.h"
+#include "zarnfields.h"
+#include "zarnscanposting.h"
+
+namespace {
+
+std::string Formatted(const char *format, ...) __attribute__((format(printf, 1, 2)));
+std::string Formatted(const char *format, ...) {
+    char text[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    return text;
+}
+
+const char *KeyPart(const ZARN10BARCODEPARSED &scanned) {
+    return scanned.customerId;  // customer, media and volume follow one another: 18 bytes
+}
+
+std::string KeyText(const char key[kZarnVolumeKeyWidth]) {
+    char customer[4], media[4], volume[10];
+    std::memcpy(customer, key, 4);
+    std::memcpy(media, key + 4, 4);
+    std::memcpy(volume, key + 8, 10);
+    return zarn::DisplayKey(zarn::ReadField(customer), zarn::ReadField(media),
+                            zarn::ReadField(volume));
+}
+
+}  // namespace
+
+CZARN30MainLogic::CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker)
+    : m_doc(doc), m_speaker(speaker) {}
+
+intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
+    const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload);
+    const uint8_t result = static_cast<uint8_t>(message.wParam);
+    switch (message.id) {
+        case kMsgVolumeScanned:
+            if (scanned) {
+                OnVolumeScanned(result, *scanned);
+            }
+            break;
+        case kMsgControlCharacter:
+            OnControlCharacter(static_cast<char>(message.wParam));
+            break;
+        case kMsgZoneSlot:
+            OnZoneSlot(static_cast<int>(message.wParam), static_cast<int>(message.lParam));
+            break;
+        case kMsgVolumeForSlot:
+            if (scanned) {
+                OnVolumeForSlot(result, *scanned);
+            }
+            break;
+        case kMsgVolumeForSlotAllocation:
+            if (scanned) {
+                OnVolumeForSlotAllocation(result, *scanned);
+            }
+            break;
+        default:
+            return 0;
+    }
+    return 1;
+}
+
+void CZARN30MainLogic::Logon() {
+    const CZARN10RC result = m_doc.server.Logon(0);
+    if (!result.IsOK(0)) {
+        m_speaker.Speak(result.Get());
+    }
+    m_doc.UpdateAllViews(nullptr, zarn::kHintConnectionChanged);
+}
+
+void CZARN30MainLogic::Logoff() {
+    m_doc.server.Logoff(true);
+}
+
+void CZARN30MainLogic::BuildUpdate() {
+    doneFlags |= kDoneTreeBuilt;
+    m_doc.UpdateAllViews(nullptr, zarn::kHintConnectionChanged);
+}
+
+void CZARN30MainLogic::RunScanDialog(const char *title, unsigned volume, unsigned control,
+                                     unsigned zoneSlot) {
+    zarn::PostingScanTarget target(this);
+    ZARNSCANVOLUMEARGS args{};
+    args.size = sizeof args;
+    args.volumeMessage = volume;
+    args.controlMessage = control;
+    args.zoneSlotMessage = zoneSlot;
+    zarn::SetScanTarget(args, &target);
+    const CZARN10RC opened = m_doc.server.ScanDialog(&args, title, this);
+    if (!opened.IsOK(0)) {
+        m_speaker.Speak(opened.Get());
+    }
+}
+
+bool CZARN30MainLogic::StartScan() {
+    m_doc.currentZone = 0;
+    m_doc.currentSlot = 0;
+    doneFlags |= kDoneScanStarted;
+    const CZARN30SettingsBlock &block = m_doc.settings.block;
+    if (block.notInListDisabled) {
+        m_speaker.Speak("Please note: not in list warning is disabled");
+    }
+    if (block.alreadyScannedDisabled) {
+        m_speaker.Speak("Please note: duplicate scan warning is disabled");
+    }
+    if (!m_doc.IsPickMode()) {
+        m_doc.queryExceptions.Load();
+        unsigned matching = 0;
+        for (const CZARN10TreeVolume *item : m_doc.toScanList) {
+            matching += m_doc.queryExceptions.Match(*item);
+        }
+        if (matching != 0) {
+            m_doc.Ui().MessageBox(
+                Formatted("You are in Query Mode and have %u volumes selected that match the "
+                          "Query Exception Criteria",
+                          matching),
+                "Query Exception Mismatch", zarn::kBoxOk | zarn::kBoxIconWarning);
+            return false;
+        }
+    } else {
+        m_doc.SortToScan(1);
+        AnnounceNextPick();
+    }
+    RunScanDialog("Scan", kMsgVolumeScanned, kMsgControlCharacter, kMsgZoneSlot);
+    return true;
+}
+
+bool CZARN30MainLogic::LocationCheck(const ZARNVOLABSBLOCK &block) {
+    const int mode = m_doc.settings.scanMode;
+    if (mode != 0 && m_doc.currentZone != block.zoneNumber) {
+        m_speaker.Speak(Formatted("Please scan new Zone %.*s", 10, block.zoneName));
+        return false;
+    }
+    if (mode >= 2 && m_doc.currentSlot != block.zoneSlot) {
+        m_speaker.Speak("Please scan new Slot " + CZARN10MFC::FormatZoneSlot(block.zoneSlot));
+        return false;
+    }
+    return true;
+}
+
+CZARN10RC CZARN30MainLogic::SpeakLocation(CZARN10TreeVolume *item,
+                                          const char key[kZarnVolumeKeyWidth]) {
+    ZARNVOLABS looked{};
+    const ZARNVOLABS *location = item ? &item->location : nullptr;
+    if (!item) {
+        char customer[5] = {}, media[5] = {}, volume[11] = {};
+        std::memcpy(customer, key, 4);
+        std::memcpy(media, key + 4, 4);
+        std::memcpy(volume, key + 8, 10);
+        const CZARN10RC found = m_doc.server.Get(&looked, customer, media, volume);
+        if (!found.IsOK(0)) {
+            return found;
+        }
+        location = &looked;
+    }
+    const bool pick = m_doc.IsPickMode();
+    if (!LocationCheck(location->blocks[pick ? 1 : 0])) {
+        return kZarnOK;
+    }
+    int days = 0;
+    if (item && item->IsMoveDue(m_doc.settings.dateWarning, &days)) {
+        m_speaker.Speak(Formatted("Warning %d days until move", days));
+    }
+    SpeechVariables &variables = m_doc.speechVariables;
+    variables[kSpeechVol].SetValue(key + 8, kZarnVolumeWidth);
+    variables[kSpeechQuerySlot].SetValue(CZARN10MFC::FormatZoneSlot(location->blocks[0].zoneSlot));
+    variables[kSpeechPickSlot].SetValue(CZARN10MFC::FormatZoneSlot(location->blocks[1].zoneSlot));
+    variables[kSpeechQueryZone].SetValue(location->blocks[0].zoneName, kZarnZoneNameWidth);
+    variables[kSpeechPickZone].SetValue(location->blocks[1].zoneName, kZarnZoneNameWidth);
+    const CZARN30SettingsBlock &block = m_doc.settings.block;
+    m_speaker.Speak(Expand(variables, pick ? block.pickText : block.queryText));
+    return kZarnOK;
+}
+
+void CZARN30MainLogic::AnnounceNextPick() {
+    m_doc.expectedPick = m_doc.FirstUnscanned();
+    CZARN10TreeVolume *next = m_doc.expectedPick;
+    if (!next) {
+        m_speaker.Speak("No remaining volumes in list");
+        return;
+    }
+    const std::string customer = next->GetCustomerId();
+    if (customer != m_doc.lastAnnouncedCustomer) {
+        m_speaker.Speak("New Customer");
+    }
+    char key[kZarnVolumeKeyWidth];
+    next->GetKey(key);
+    SpeakLocation(next, key);
+    m_doc.lastAnnouncedCustomer = customer;
+}
+
+void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
+    if (m_doc.settings.block.realTimeUpdate) {
+        UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+    } else {
+        item.updated = 0;
+    }
+}
+
+uint8_t CZARN30MainLogic::Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item) {
+    item = m_doc.FindItem(key);
+    if (item && item->FetchLocation(&m_doc.server)) {
+        return kScanLocationError;
+    }
+    const bool pick = m_doc.IsPickMode();
+    if (pick && !m_doc.settings.noSequence && m_doc.expectedPick && item &&
+        item != m_doc.expectedPick) {
+        return kScanSequenceError;
+    }
+    if (!item) {
+        return kScanNotInList;
+    }
+    if (!LocationCheck(item->location.blocks[pick ? 1 : 0])) {
+        return kScanNoOperation;
+    }
+    if (item->state == 1) {
+        return kScanAlreadyScanned;
+    }
+    item->state = 1;
+    m_doc.unprinted = 1;
+    --m_doc.toScanCount;
+    ++m_doc.scannedCount;
+    if (pick) {
+        item->container = m_doc.currentContainerNumber;
+    }
+    UpdateScanned(*item);
+    return kScanOK;
+}
+
+void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned) {
+    ++m_doc.scanSequence;
+    if (dialogResult != kZarnOK) {
+        m_speaker.Speak(CZARN10RC(dialogResult).Get());
+        return;
+    }
+    const char *key = KeyPart(scanned);
+    if (scanned.flags & kZarnScanContainer) {
+        m_doc.SetContainer(scanned.container, KeyText(key));
+    }
+    CZARN10TreeVolume *item = nullptr;
+    const uint8_t result = Validate(key, item);
+    if (result == kScanNoOperation) {
+        return;
+    }
+    if (result != kScanOK) {
+        const CZARN30SettingsBlock &block = m_doc.settings.block;
+        const bool silent = (result == kScanNotInList && block.notInListDisabled) ||
+                            (result == kScanAlreadyScanned && block.alreadyScannedDisabled);
+        if (!silent) {
+            m_speaker.Speak(ScanResultText(result));
+        }
+        m_doc.AddBadScan(key, result);
+    }
+    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    if (result == kScanLocationError) {
+        return;
+    }
+    if (!m_doc.IsPickMode()) {
+        const CZARN10RC spoken = SpeakLocation(item, key);
+        if (!spoken.IsOK(0)) {
+            m_speaker.Speak(spoken.Get());
+            m_doc.AddBadScan(key, kScanUndefined);
+            m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+        }
+        return;
+    }
+    if (item && !(item->volumeFlags & kZarnVolContainer) && m_doc.currentContainerNumber != -1) {
+        item->container = m_doc.currentContainerNumber;
+    }
+    AnnounceNextPick();
+}
+
+void CZARN30MainLogic::OnControlCharacter(char character) {
+    CZARN30SettingsBlock &block = m_doc.settings.block;
+    switch (character) {
+        case '0':
+        case '1':
+        case '2': {
+            static const char *const texts[] = {"Scan Mode set to volume only",
+                                                "Scan Mode set to zone and volume",
+                                                "Scan Mode set to zone, slot and volume"};
+            m_doc.settings.scanMode = character - '0';
+            m_speaker.Speak(texts[character - '0']);
+            break;
+        }
+        case 'C':
+            m_doc.SetContainer(0, "");
+            m_speaker.Speak("Current container set to no container");
+            break;
+        case 'D':
+            block.alreadyScannedDisabled = !block.alreadyScannedDisabled;
+            m_speaker.Speak(block.alreadyScannedDisabled ? "Disabling duplicate scan warning"
+                                                         : "Enabling duplicate scan warning");
+            break;
+        case 'R':
+            m_speaker.Speak("Volume Repeated");
+            AnnounceNextPick();
+            break;
+        case 'S':
+            m_doc.SkipNext();
+            m_speaker.Speak("Volume skipped");
+            break;
+        case 'W':
+            block.notInListDisabled = !block.notInListDisabled;
+            m_speaker.Speak(block.notInListDisabled ? "Disabling not in list warning"
+                                                    : "Enabling not in list warning");
+            break;
+        default:
+            m_speaker.Speak("unhandled control character");
+            break;
+    }
+}
+
+void CZARN30MainLogic::OnZoneSlot(int zone, int slot) {
+    if (zone != 0) {
+        zonePane = Formatted("Zone %d", zone);
+        m_doc.currentZone = zone;
+    }
+    if (slot != 0) {
+        slotPane = Formatted("Slot %d", slot);
+        m_doc.currentSlot = slot;
+    }
+    if (m_doc.IsPickMode()) {
+        AnnounceNextPick();
+    }
+}
+
+void CZARN30MainLogic::ScanToSlot() {
+    m_doc.currentZone = 0;
+    m_doc.currentSlot = 0;
+    RunScanDialog("Scan to Slot", kMsgVolumeForSlot, kMsgControlCharacter, kMsgZoneSlot);
+}
+
+void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned) {
+    if (dialogResult != kZarnOK) {
+        m_speaker.Speak(CZARN10RC(dialogResult).Get());
+        return;
+    }
+    if (m_doc.currentZone == 0) {
+        m_speaker.Speak("You have no current Zone");
+        return;
+    }
+    if (m_doc.currentSlot == 0) {
+        m_speaker.Speak("You have no current Slot");
+        return;
+    }
+    const std::string customer = zarn::ReadField(scanned.customerId);
+    const std::string media = zarn::ReadField(scanned.mediaId);
+    const std::string volume = zarn::ReadField(scanned.volume);
+    if (customer == m_doc.slotConfirmationCustomer && media == m_doc.slotConfirmationMedia &&
+        volume == m_doc.slotConfirmationVolume) {
+        CZARN30VolumeRecord holder(customer, media, volume);
+        const CZARN10RC slotted =
+            SetCurrentLocation(holder, m_doc.server, m_doc.slotConfirmationRepository,
+                               m_doc.slotConfirmationSlot, 0, -1);
+        m_speaker.Speak(slotted.IsOK(0) ? "Volume slotted" : slotted.Get());
+        return;
+    }
+    ZARNCOORD coordinate;
+    CZARN10RC result = m_doc.server.Get(&coordinate, customer.c_str(), media.c_str(),
+                                        m_doc.currentZone, m_doc.currentSlot);
+    ZARNZONE zone;
+    if (result.IsOK(0)) {
+        result = m_doc.server.Get(&zone, m_doc.currentZone);
+    }
+    if (!result.IsOK(0)) {
+        m_speaker.Speak(result.Get());
+        return;
+    }
+    m_speaker.Speak(Formatted("Please scan to confirm that you want to slot into zone %s slot %d",
+                              zarn::ReadField(zone.zoneName).c_str(), m_doc.currentSlot));
+    m_doc.slotConfirmationCustomer = customer;
+    m_doc.slotConfirmationMedia = media;
+    m_doc.slotConfirmationVolume = volume;
+    m_doc.slotConfirmationRepository = zarn::ReadField(coordinate.repositoryId);
+    m_doc.slotConfirmationSlot = coordinate.slot;
+}
+
+void CZARN30MainLogic::SlotAllocationScan() {
+    slotAllocationResults.Reset();
+    RunScanDialog("Scan to set Slot Allocation Flag", kMsgVolumeForSlotAllocation, 0, 0);
+    slotAllocationResults.Display(0, nullptr);
+}
+
+void CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
+                                                 const ZARN10BARCODEPARSED &scanned) {
+    if (dialogResult != kZarnOK) {
+        slotAllocationResults.Add(dialogResult, "Unknown");
+        return;
+    }
+    CZARN30VolumeRecord holder(zarn::ReadField(scanned.customerId),
+                               zarn::ReadField(scanned.mediaId), zarn::ReadField(scanned.volume));
+    CZARN10RC result = holder.Read(m_doc.server);
+    if (result.IsOK(0)) {
+        holder.record.flags &= ~kZarnVolSlotAllocated;
+        // The first field of the current location entry: the store keeps the repository.
+        std::memset(holder.record.locations[0].repositoryId, 0, 4);
+        result = m_doc.server.Update(&holder.record);
+        holder.Read(m_doc.server);
+    }
+    slotAllocationResults.Add(result, "%s.%s.%s", holder.customer.c_str(), holder.media.c_str(),
+                              holder.volume.c_str());
+}
+
+void CZARN30MainLogic::PrintReceipts() {
+    doneFlags |= kDoneReceiptsPrinted;
+    m_doc.PrintReceipts();
+    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30MainLogic::AutoComplete() {
+    m_doc.AutoComplete();
+    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30MainLogic::ClearSelected() {
+    m_doc.ResetLists(0);
+    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}

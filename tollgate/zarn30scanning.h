@@ -1,0 +1,81 @@
+// What the Tollgate's main window decides, without the window: the scanning loop (messages
+// 1328 to 1332 from the scan dialog), its judgement of every scan, the spoken answers, and the
+// commands that start scans and write to the server. The Qt main window forwards to it.
+#ifndef ZARN_TOLLGATE_ZARN30SCANNING_H
+#define ZARN_TOLLGATE_ZARN30SCANNING_H
+
+#include <cstdint>
+#include <string>
+
+#include "zarn10rclist.h"
+#include "zarn30doc.h"
+#include "zarn30speaker.h"
+#include "zarnmessages.h"
+
+// Window messages of the scan dialogs.
+constexpr unsigned kMsgVolumeScanned = 1328;
+constexpr unsigned kMsgControlCharacter = 1329;
+constexpr unsigned kMsgZoneSlot = 1330;
+constexpr unsigned kMsgVolumeForSlot = 1331;
+constexpr unsigned kMsgVolumeForSlotAllocation = 1332;
+
+// The command-done flags word; each sets its menu item's check mark.
+constexpr unsigned kDoneTreeBuilt = 0x1;
+constexpr unsigned kDoneScanStarted = 0x4;
+constexpr unsigned kDoneServerUpdated = 0x8;
+constexpr unsigned kDoneReceiptsPrinted = 0x10;
+
+class CZARN30MainLogic : public zarn::MessageWindow {
+public:
+    CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker);
+
+    intptr_t HandleMessage(const zarn::WindowMessage &message) override;
+
+    // Commands.
+    void Logon();
+    void Logoff();
+    void BuildUpdate();
+    // False when the query exceptions refused the start.
+    bool StartScan();
+    void UpdateServer();
+    void PrintReceipts();
+    void AutoComplete();
+    void ClearSelected();
+    void ScanToSlot();
+    void SlotAllocationScan();
+
+    unsigned doneFlags = 0;
+    std::string zonePane;  // status pane 1
+    std::string slotPane;  // status pane 2
+    CZARN10RCList slotAllocationResults;
+
+    // The handlers, as the messages reach them.
+    void OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+    void OnControlCharacter(char character);
+    void OnZoneSlot(int zone, int slot);
+    void OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+    void OnVolumeForSlotAllocation(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+
+    // The judgement of one scan: a result code and the To-Scan item, when one was found.
+    uint8_t Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item);
+    void AnnounceNextPick();
+
+private:
+    // Zone (and with scan mode 2 or more, slot) of a location against the current ones;
+    // speaks what to scan first when they differ.
+    bool LocationCheck(const ZARNVOLABSBLOCK &block);
+    // Speaks where a volume is (or is to go); a failed server look-up is returned.
+    CZARN10RC SpeakLocation(CZARN10TreeVolume *item, const char key[kZarnVolumeKeyWidth]);
+    void RunScanDialog(const char *title, unsigned volume, unsigned control, unsigned zoneSlot);
+    void UpdateScanned(CZARN10TreeVolume &item);
+    int Direction() const { return m_doc.IsPickMode() ? 1 : 0; }
+
+    CZARN30Doc &m_doc;
+    CZARN30Speaker &m_speaker;
+};
+
+// "Are are sure ..." and the other texts of the server update.
+extern const char kUpdateVerificationText[];
+extern const char kResultListCancelledText[];
+
+#endif

@@ -1,0 +1,57 @@
+// "&Update Server": every scanned volume written to the server in one pass, with a progress
+// window and a result list.
+#include "zarn10progresswnd.h"
+#include "zarn10rclist.h"
+#include "zarn30scanning.h"
+#include "zarn30update.h"
+
+const char kUpdateVerificationText[] = "Are are sure you want to update the server?";
+const char kResultListCancelledText[] =
+    "You have cancelled the Result List, do you want to reset the Scaned List anyway?";
+
+namespace {
+const char kScanErrorWarningText[] =
+    "Some of the volumes that were scanned were either not in the selection list, or were "
+    "scanned more than once. ";
+}
+
+void CZARN30MainLogic::UpdateServer() {
+    doneFlags |= kDoneServerUpdated;
+    zarn::UiServices &ui = m_doc.Ui();
+    // Until the warning dialog comes, the operator is asked the same question in a box.
+    if (!m_doc.errorList.empty() &&
+        ui.MessageBox(kScanErrorWarningText, "Scan Error Warning",
+                      zarn::kBoxOkCancel | zarn::kBoxIconWarning) != zarn::kAnswerOk) {
+        return;
+    }
+    if (ui.MessageBox(kUpdateVerificationText, "Update Verification",
+                      zarn::kBoxYesNo | zarn::kBoxIconQuestion) != zarn::kAnswerYes) {
+        return;
+    }
+    CZARN10ProgressWnd progress(2, nullptr);
+    progress.SetTitle("Updating Volumes");
+    progress.Start();
+    progress.SetLine1("Updating Volumes");
+    const std::size_t count = m_doc.toScanList.size();
+    progress.SetPosition(0, static_cast<unsigned>(count));
+    CZARN10RCList results;
+    for (std::size_t i = 0; i < count && !progress.HasCancelled(); ++i) {
+        CZARN10TreeVolume &item = *m_doc.toScanList[i];
+        const std::string key = item.GetDisplayKey();
+        progress.SetLine2("Processing Volume: %s", key.c_str());
+        if (item.state == 1) {
+            const uint8_t code =
+                UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+            results.Add(code, "%s", key.c_str());
+        }
+        progress.SetPosition(static_cast<unsigned>(i + 1), static_cast<unsigned>(count));
+    }
+    progress.Stop();
+    if (results.Display(0, nullptr) == 2 &&
+        ui.MessageBox(kResultListCancelledText, "Result List Cancelled?",
+                      zarn::kBoxYesNo | zarn::kBoxIconQuestion) != zarn::kAnswerYes) {
+        return;
+    }
+    m_doc.ResetListsAfterUpdate();
+    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
