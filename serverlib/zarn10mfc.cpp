@@ -338,6 +338,10 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
         return kZarnChangedElsewhere;
     }
     UpdateOutcome outcome = ApplyUpdate(stored, *record);
+    if (SameVolume(outcome.row, stored)) {
+        FillVolumeRecord(stored, *record);  // nothing to write, and no history to add
+        return kZarnOK;
+    }
     if ((result = store->WriteVolume(outcome.row, outcome.history))) {
         return result;
     }

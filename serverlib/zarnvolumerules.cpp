@@ -82,6 +82,12 @@ VolumeRow NewVolumeRow(const ZARNVOLSEx &record) {
     return row;
 }
 
+bool SameVolume(const VolumeRow &a, const VolumeRow &b) {
+    return a.flags == b.flags && a.container == b.container && a.nextMoveDate == b.nextMoveDate &&
+           a.current == b.current && a.destination == b.destination && a.scanned == b.scanned &&
+           a.description == b.description;
+}
+
 UpdateOutcome ApplyUpdate(const VolumeRow &stored, const ZARNVOLSEx &record) {
     UpdateOutcome outcome{stored, {"changed", stored.current, stored.current, 0}};
     VolumeRow &row = outcome.row;

@@ -37,6 +37,9 @@ struct UpdateOutcome {
 // - the flags are taken (0x40 is the store's); a container keeps its own container number.
 UpdateOutcome ApplyUpdate(const VolumeRow &stored, const ZARNVOLSEx &record);
 
+// True when an update would leave the volume as it is: such a write is not made.
+bool SameVolume(const VolumeRow &a, const VolumeRow &b);
+
 }  // namespace zarn
 
 #endif

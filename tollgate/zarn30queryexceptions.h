@@ -22,6 +22,7 @@ public:
     explicit CZARN30QueryExceptions(std::string path = "QueryExceptions.txt")
         : m_path(std::move(path)) {}
 
+    void SetPath(std::string path) { m_path = std::move(path); }
     // Empties the table and reads the file again; a missing file gives an empty table.
     void Load();
     void Load(std::istream &input);

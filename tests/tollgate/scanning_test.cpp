@@ -1,0 +1,341 @@
+// Scanning runs end to end: scanner lines through the scan dialog, the posted messages, the
+// judgement, the speech, and the store afterwards.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+#include "packeddate.h"
+#include "recordingtreecontrol.h"
+#include "scripteduiservices.h"
+#include "serverfixture.h"
+#include "zarn30scanning.h"
+#include "zarnadmin.h"
+#include "zarnfields.h"
+#include "zarnheadless.h"
+#include "zarnsession.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+
+namespace {
+
+class ScanningTest : public ::testing::Test {
+protected:
+    ScopedTimeZone zone{kCentralEurope};
+    ScopedClock clock{LocalTime(2026, 12, 7, 10, 30)};
+    TempDir folder;
+    TestServer server{Backend::SQLite};
+    HeadlessScript script;
+    HeadlessPresenters presenters{script};
+    ScriptedUiServices ui;
+    std::unique_ptr<Profile> profile;
+    std::unique_ptr<CZARN30Doc> doc;
+    CZARN30Speaker speaker;
+    RecordingVoice *voice = nullptr;
+    std::unique_ptr<CZARN30MainLogic> logic;
+    RecordingTreeControl control;
+
+    void SetUp() override {
+        Profile::RedirectForTests(folder.Path().string());
+        SetPresenterFactory(&presenters);
+        server.BuildSmallWorld();
+        Store &store = server.Admin();
+        PutZone(store, {3, "VAULT", "Vault", "", "VLT1", "", "", 1, 100, 0});
+        VolumeRow extra;
+        extra.customer = "ACME";
+        extra.media = "LTO9";
+        extra.volume = "A00009";
+        extra.current = {"LIB1", 2};
+        extra.destination = {"VLT1", 20};
+        PutVolume(store, extra);
+        store.Run("UPDATE volumes SET next_move_date = ? WHERE volume = 'A00001'",
+                  {QVariant::fromValue<qlonglong>(PackDate(2026, 12, 10))});
+        profile = std::make_unique<Profile>("ZARNTollgate");
+        doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
+        doc->server.Session()->settings.database = server.Settings().database;
+        doc->queryExceptions.SetPath((folder.Path() / "QueryExceptions.txt").string());
+        speaker.Start(
+            [this]() {
+                auto made = std::make_unique<RecordingVoice>();
+                voice = made.get();
+                return made;
+            },
+            ui);
+        logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
+        logic->Logon();
+        Rebuild();
+        voice->spoken.clear();
+    }
+    void TearDown() override {
+        logic.reset();
+        doc.reset();
+        SetPresenterFactory(nullptr);
+    }
+
+    void Rebuild() {
+        doc->ResetLists(1);
+        doc->DeleteTree();
+        CZARN10ProgressWnd progress(2, nullptr);
+        doc->treeRoot =
+            std::make_unique<CZARN10TreeRoot>(&doc->server, 3, &progress, &control, nullptr);
+    }
+    // ACME LTO9 from LIB1 to VLT1: A00001 (slot 5), A00009 (slot 2), C00001 (slot 8).
+    void AddLibraryToVault() {
+        CZARN10TreeMedia &media = *doc->treeRoot->customers.at("ACME")->media.at("LTO9");
+        CZARN10ProgressWnd progress(2, nullptr);
+        doc->AddRepository(media.destinations.at("VLT1")->origins.at("LIB1").get(), &progress, 0);
+    }
+    void Scan(std::initializer_list<const char *> lines) {
+        for (const char *line : lines) {
+            script.scannerLines.push_back(line);
+        }
+    }
+    ZARNVOLS Stored(const char *volume) {
+        ZARNVOLS record;
+        EXPECT_TRUE(doc->server.Get(&record, "ACME", "LTO9", volume).IsOK(0));
+        return record;
+    }
+    std::vector<std::string> Errors() {
+        std::vector<std::string> errors;
+        for (const CZARN30BadScanItem &item : doc->errorList) {
+            errors.push_back(item.GetDisplayKey() + ":" + std::to_string(item.result) + "@" +
+                             std::to_string(item.sequence));
+        }
+        return errors;
+    }
+};
+
+TEST_F(ScanningTest, PickRunInSequenceWithSkipsContainersAndRealTimeUpdate) {
+    AddLibraryToVault();
+    doc->settings.operationType = 0;
+    doc->settings.scanMode = 0;
+    Scan({"ACME.LTO9.A00001", "A00009", "ACME.LTO9.A00009", "!S", "ACME.LTO9.C00001",
+          "ACME.LTO9.C00001", "ZZZZ99", "BETA.LTO9.B00001", "!X"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_THAT(voice->spoken, ElementsAre("New Customer", "2 ",    // the first pick: A00009
+                                           "Sequence error", "2 ",  // A00001 is not next
+                                           "5 ",                    // A00009 picked; A00001 next
+                                           "Sequence error", "5 ",  // A00009 again, not next
+                                           "Volume skipped",  // A00001 skipped, still expected
+                                           "Sequence error", "8 ",  // so C00001 is out of turn
+                                           "No remaining volumes in list",  // C00001 picked
+                                           "Volume is not on file",  // the dialog's own look-up
+                                           "Volume is not in list", "No remaining volumes in list",
+                                           "unhandled control character"));
+    EXPECT_THAT(Errors(), ElementsAre("ACME.LTO9.A00001:5@1", "ACME.LTO9.A00009:5@3",
+                                      "ACME.LTO9.C00001:5@4", "BETA.LTO9.B00001:3@7"));
+    EXPECT_EQ(doc->currentContainerNumber, 900);
+    EXPECT_EQ(doc->containerNames.at(900), "ACME.LTO9.C00001");
+    EXPECT_EQ(doc->scannedCount, 2);
+    EXPECT_TRUE(logic->doneFlags & kDoneScanStarted);
+
+    // Written at once: picked from the library, scanned out.
+    const ZARNVOLS picked = Stored("A00009");
+    EXPECT_TRUE(picked.flags & kZarnVolScannedOut);
+    EXPECT_EQ(ReadField(picked.locations[2].repositoryId), "LIB1");
+    EXPECT_EQ(Stored("C00001").container, 900) << "a container keeps its own number";
+
+    ui.Answer(kAnswerOk);   // the scan error warning
+    ui.Answer(kAnswerYes);  // update verification
+    logic->UpdateServer();
+    EXPECT_EQ(ui.boxes[0].caption, "Scan Error Warning");
+    EXPECT_EQ(ui.boxes[1].text, "Are are sure you want to update the server?");
+    ASSERT_EQ(script.resultLists.size(), 1u);
+    EXPECT_EQ(script.resultLists[0].size(), 2u);
+    EXPECT_TRUE(doc->toScanList.empty());
+    EXPECT_TRUE(doc->errorList.empty());
+
+    // The same volumes scanned in at the vault complete their moves.
+    Rebuild();
+    AddLibraryToVault();
+    doc->settings.operationType = 1;
+    Scan({"ACME.LTO9.A00009", "ACME.LTO9.C00001"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_EQ(ReadField(Stored("A00009").locations[0].repositoryId), "VLT1");
+    EXPECT_FALSE(Stored("A00009").flags & (kZarnVolScannedOut | kZarnVolDueToMove));
+    Rebuild();
+    EXPECT_EQ(doc->treeRoot->customers.at("ACME")->media.at("LTO9")->volumes.size(), 1u)
+        << "only A00001 is still due to move";
+    QSqlQuery history(server.Admin().Database());
+    server.Admin().Run(history,
+                       "SELECT action FROM movement_history WHERE volume = 'A00009' ORDER BY id");
+    std::vector<std::string> actions;
+    while (history.next()) {
+        actions.push_back(history.value(0).toString().toStdString());
+    }
+    EXPECT_THAT(actions, ElementsAre("loaded", "picked", "arrived"));
+}
+
+TEST_F(ScanningTest, PickPromptsForZoneAndSlotAndRepeats) {
+    AddLibraryToVault();
+    doc->settings.operationType = 0;
+    doc->settings.scanMode = 2;
+    doc->settings.noSequence = 1;
+    doc->settings.block.pickText = "Zone $PZONE slot $PSLOT volume $VOL";
+    Scan({"ACME.LTO9.A00001", "Z:1", "S:5", "ACME.LTO9.A00001", "!R", "!C"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("New Customer", "Please scan new Zone LIB-A",
+                            "Please scan new Zone LIB-A",  // A00001 judged: zone first
+                            "Please scan new Slot 2",      // zone 1 set; announce A00009
+                            "Please scan new Slot 2",      // slot 5 set; still A00009 next
+                            "Please scan new Slot 2",      // A00001 in any order: picked
+                            "Volume Repeated", "Please scan new Slot 2",
+                            "Current container set to no container"));
+    EXPECT_EQ(logic->zonePane, "Zone 1");
+    EXPECT_EQ(logic->slotPane, "Slot 5");
+    EXPECT_EQ(doc->toScanList[1]->state, 1) << "A00001 at slot 5 was picked out of order";
+
+    doc->settings.scanMode = 1;
+    voice->spoken.clear();
+    logic->AnnounceNextPick();
+    // Every substituted value ends in its own space.
+    EXPECT_THAT(voice->spoken, ElementsAre("Zone LIB-A  slot 2  volume A00009 "));
+
+    // Any mode above 2 asks for the zone and the slot, as mode 2 does.
+    doc->settings.scanMode = 7;
+    doc->currentZone = 0;
+    logic->AnnounceNextPick();
+    doc->currentZone = 1;
+    doc->currentSlot = 0;
+    logic->AnnounceNextPick();
+    EXPECT_THAT(voice->spoken, ElementsAre("Zone LIB-A  slot 2  volume A00009 ",
+                                           "Please scan new Zone LIB-A", "Please scan new Slot 2"));
+}
+
+TEST_F(ScanningTest, ControlCharactersAndWarningSwitches) {
+    Scan({"!0", "!1", "!2", "!D", "!D", "!W", "!W", "!W", "!D", "!s"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_THAT(
+        voice->spoken,
+        ElementsAre("Scan Mode set to volume only", "Scan Mode set to zone and volume",
+                    "Scan Mode set to zone, slot and volume", "Disabling duplicate scan warning",
+                    "Enabling duplicate scan warning", "Disabling not in list warning",
+                    "Enabling not in list warning", "Disabling not in list warning",
+                    "Disabling duplicate scan warning", "unhandled control character"));
+    EXPECT_EQ(doc->settings.scanMode, 2);
+    voice->spoken.clear();
+    AddLibraryToVault();
+    doc->settings.scanMode = 0;
+    Scan({"BETA.LTO9.B00001", "ACME.LTO9.A00001", "ACME.LTO9.A00001"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_THAT(voice->spoken, ElementsAre("Please note: not in list warning is disabled",
+                                           "Please note: duplicate scan warning is disabled",
+                                           "VAULT  slot 3 ", "VAULT  slot 7 ", "VAULT  slot 7 "))
+        << "silent rejections, still listed";
+    EXPECT_THAT(Errors(), ElementsAre("BETA.LTO9.B00001:3@1", "ACME.LTO9.A00001:4@3"));
+}
+
+TEST_F(ScanningTest, QueryRunSpeaksLocationsAndRefusesExceptions) {
+    AddLibraryToVault();
+    folder.WriteFile("QueryExceptions.txt", "# volumes leaving the library\nACME,LTO*,*,LIB1,*\n");
+    ui.Answer(kAnswerOk);
+    EXPECT_FALSE(logic->StartScan());
+    EXPECT_EQ(ui.boxes.back().caption, "Query Exception Mismatch");
+    EXPECT_EQ(ui.boxes.back().text,
+              "You are in Query Mode and have 3 volumes selected that match the Query Exception "
+              "Criteria");
+    EXPECT_TRUE(script.scanLog.empty()) << "the scan did not start";
+
+    folder.WriteFile("QueryExceptions.txt", "BETA,*,*,*,*\n");
+    doc->settings.dateWarning = 5;
+    Scan({"ACME.LTO9.A00001", "Z:3", "ACME.LTO9.A00001", "ACME.LTO9.A00001", "!0",
+          "ACME.LTO9.A00002", "ACME.LTO9.NEW999"});
+    ASSERT_TRUE(logic->StartScan());
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("Please scan new Zone VAULT",                   // zone first
+                            "Warning 3 days until move", "VAULT  slot 7 ",  // listed
+                            "Volume already scanned", "Warning 3 days until move", "VAULT  slot 7 ",
+                            "Scan Mode set to volume only", "Volume is not in list",
+                            "LIB-A  slot 6 ",                                    // not listed
+                            "Volume is not in list", "Volume is not on file"));  // not held
+    EXPECT_THAT(Errors(), ElementsAre("ACME.LTO9.A00001:4@3", "ACME.LTO9.A00002:3@4",
+                                      "ACME.LTO9.NEW999:3@5", "ACME.LTO9.NEW999:2@5"));
+}
+
+TEST_F(ScanningTest, AVolumeMovedSinceTheTreeWasBuiltIsALocationError) {
+    ZARNVOLSEx record;
+    ASSERT_TRUE(doc->server.Get(&record, "ACME", "LTO9", "A00001").IsOK(0));
+    record.locations[0].slot = 77;
+    ASSERT_TRUE(doc->server.Update(&record).IsOK(0));
+    AddLibraryToVault();
+    EXPECT_EQ(doc->changedLocationCount, 1);
+    doc->settings.scanMode = 0;
+    Scan({"ACME.LTO9.A00001"});
+    logic->StartScan();
+    EXPECT_THAT(voice->spoken, ElementsAre("Location error"));
+    EXPECT_THAT(Errors(), ElementsAre("ACME.LTO9.A00001:6@1"));
+    EXPECT_EQ(doc->toScanList[0]->state, 0);
+}
+
+TEST_F(ScanningTest, ScanToSlotNeedsTwoScansAtTheSameZoneAndSlot) {
+    Scan({"ACME.LTO9.A00002", "Z:1", "ACME.LTO9.A00002", "S:30", "ACME.LTO9.A00002",
+          "ACME.LTO9.A00001", "ACME.LTO9.A00001", "Z:2", "ACME.LTO9.A00002"});
+    logic->ScanToSlot();
+    EXPECT_EQ(script.scanLog.front(), "open:Scan to Slot");
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("You have no current Zone", "You have no current Slot",
+                            "Please scan to confirm that you want to slot into zone LIB-A slot 30",
+                            "Please scan to confirm that you want to slot into zone LIB-A slot 30",
+                            "Volume slotted",
+                            "Please scan to confirm that you want to slot into zone ACME-CAGE "
+                            "slot 30"));
+    EXPECT_EQ(ReadField(Stored("A00001").locations[0].repositoryId), "LIB1");
+    EXPECT_EQ(Stored("A00001").locations[0].slot, 30);
+    EXPECT_EQ(Stored("A00002").locations[0].slot, 6) << "replaced before it was confirmed";
+}
+
+TEST_F(ScanningTest, SlotAllocationScanKeepsTheCurrentRepository) {
+    ZARNVOLSEx record;
+    ASSERT_TRUE(doc->server.Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
+    record.flags |= kZarnVolSlotAllocated;
+    ASSERT_TRUE(doc->server.Update(&record).IsOK(0));
+    Scan({"ACME.LTO9.A00002", "ZZZZ99"});
+    logic->SlotAllocationScan();
+    ASSERT_EQ(script.resultLists.size(), 1u);
+    EXPECT_EQ(script.resultLists[0][0].text, "ACME.LTO9.A00002");
+    EXPECT_EQ(script.resultLists[0][0].result.Code(), kZarnOK);
+    EXPECT_EQ(script.resultLists[0][1].text, "Unknown");
+    EXPECT_EQ(script.resultLists[0][1].result.Code(), kZarnVolumeNotFound);
+    const ZARNVOLS stored = Stored("A00002");
+    EXPECT_FALSE(stored.flags & kZarnVolSlotAllocated);
+    EXPECT_EQ(ReadField(stored.locations[0].repositoryId), "LIB1");
+    EXPECT_EQ(stored.locations[0].slot, 6);
+}
+
+TEST_F(ScanningTest, FailedUpdatesStayScannedAndAreRetried) {
+    AddLibraryToVault();
+    doc->settings.scanMode = 0;
+    doc->settings.block.realTimeUpdate = 0;
+    Scan({"ACME.LTO9.A00001", "ACME.LTO9.A00009"});
+    logic->StartScan();
+    EXPECT_EQ(doc->toScanList[0]->updated, 0);
+    server.Admin().Run("DELETE FROM volumes WHERE volume = 'A00009'");  // gone meanwhile
+
+    ui.Answer(kAnswerYes);
+    logic->UpdateServer();
+    ASSERT_EQ(script.resultLists.size(), 1u);
+    EXPECT_EQ(script.resultLists[0][1].result.Code(), kZarnVolumeNotFound);
+    ASSERT_EQ(doc->toScanList.size(), 1u);
+    EXPECT_STREQ(doc->toScanList[0]->volumeSerial, "A00009");
+    EXPECT_EQ(doc->toScanList[0]->state, 1);
+    EXPECT_EQ(doc->CountUnprocessed(nullptr, nullptr), 1) << "the exit warning still counts it";
+    EXPECT_EQ(ReadField(Stored("A00001").locations[0].repositoryId), "VLT1");
+
+    ui.Answer(kAnswerYes);
+    logic->UpdateServer();
+    EXPECT_EQ(script.resultLists.size(), 2u) << "tried again";
+    EXPECT_EQ(doc->toScanList.size(), 1u);
+
+    script.cancelResultLists = true;
+    ui.Answer(kAnswerYes);
+    ui.Answer(kAnswerNo);
+    logic->UpdateServer();
+    EXPECT_EQ(ui.boxes.back().caption, "Result List Cancelled?");
+    EXPECT_EQ(doc->toScanList.size(), 1u) << "No keeps everything";
+}
+
+}  // namespace
