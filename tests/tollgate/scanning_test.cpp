@@ -306,6 +306,35 @@ TEST_F(ScanningTest, SlotAllocationScanKeepsTheCurrentRepository) {
     EXPECT_EQ(stored.locations[0].slot, 6);
 }
 
+class HintRecorder : public View {
+public:
+    std::vector<intptr_t> hints;
+    void OnUpdate(View *, intptr_t hint) override { hints.push_back(hint); }
+};
+
+TEST_F(ScanningTest, CommandsSetTheirDoneFlagsAndHints) {
+    HintRecorder views;
+    doc->AddView(&views);
+    logic->BuildUpdate();
+    EXPECT_EQ(logic->doneFlags, kDoneTreeBuilt);
+    EXPECT_THAT(views.hints, ElementsAre(kHintConnectionChanged));
+    AddLibraryToVault();
+    doc->unprinted = 1;
+    logic->PrintReceipts();
+    EXPECT_EQ(logic->doneFlags, kDoneTreeBuilt | kDoneReceiptsPrinted);
+    EXPECT_EQ(doc->unprinted, 0);
+    logic->AutoComplete();
+    EXPECT_EQ(doc->scannedCount, 3);
+    logic->ClearSelected();
+    EXPECT_TRUE(doc->toScanList.empty());
+    EXPECT_EQ(views.hints.back(), kHintListsChanged);
+    logic->Logoff();
+    EXPECT_FALSE(doc->server.IsLoggedOn());
+    logic->Logon();
+    EXPECT_TRUE(doc->server.IsLoggedOn());
+    doc->RemoveView(&views);
+}
+
 TEST_F(ScanningTest, FailedUpdatesStayScannedAndAreRetried) {
     AddLibraryToVault();
     doc->settings.scanMode = 0;
