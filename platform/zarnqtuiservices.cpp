@@ -55,22 +55,21 @@ int QtUiServices::MessageBox(const std::string &text, const std::string &caption
 }
 
 bool QtUiServices::OpenFileDialog(const FileDialogRequest &request, std::string &path) {
-    const QString chosen = QFileDialog::getOpenFileName(
-        m_owner, Text(request.title), Text(request.folder + "/" + request.fileName),
-        Text(request.filter));
-    if (chosen.isEmpty()) {
-        return false;
-    }
-    path = chosen.toStdString();
-    return true;
+    return FileDialog(request, path, false);
 }
 
 bool QtUiServices::SaveFileDialog(const FileDialogRequest &request, std::string &path) {
-    const QString chosen = QFileDialog::getSaveFileName(
-        m_owner, Text(request.title), Text(request.folder + "/" + request.fileName),
-        Text(request.filter));
+    return FileDialog(request, path, true);
+}
+
+bool QtUiServices::FileDialog(const FileDialogRequest &request, std::string &path, bool save) {
+    const QString start = Text(request.folder + "/" + request.fileName);
+    const QString chosen = save ? QFileDialog::getSaveFileName(m_owner, Text(request.title), start,
+                                                               Text(request.filter))
+                                : QFileDialog::getOpenFileName(m_owner, Text(request.title), start,
+                                                               Text(request.filter));
     if (chosen.isEmpty()) {
-        return false;
+        return false;  // cancelled: the caller's path stays as it was
     }
     path = chosen.toStdString();
     return true;

@@ -16,6 +16,7 @@ public:
     bool SaveFileDialog(const FileDialogRequest &request, std::string &path) override;
 
 private:
+    bool FileDialog(const FileDialogRequest &request, std::string &path, bool save);
     QWidget *m_owner;
 };
 

@@ -34,6 +34,13 @@ QVariant Big(uint64_t value) {
 
 namespace zarn {
 
+uint8_t ServerSession::ReadVolume(const char *customer, const char *media, const char *volume,
+                                  VolumeRow &row) {
+    return store ? store->GetVolume(customer ? customer : "", media ? media : "",
+                                    volume ? volume : "", row)
+                 : uint8_t{kZarnNotLoggedOn};
+}
+
 uint8_t ServerSession::Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings) {
     return store ? store->Run(query, sql, bindings) : uint8_t{kZarnNotLoggedOn};
 }
@@ -99,12 +106,9 @@ CZARN10RC CZARN10MFC::Logoff(bool) {
 CZARN10RC CZARN10MFC::Get(ZARNVOLS *record, const char *customer, const char *media,
                           const char *volume) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
     VolumeRow row;
-    if (!store || (result = store->GetVolume(customer ? customer : "", media ? media : "",
-                                             volume ? volume : "", row))) {
-        return result;
+    if (uint8_t failed = m_session->ReadVolume(customer, media, volume, row)) {
+        return failed;
     }
     FillVolumeRecord(row, *record);
     return kZarnOK;

@@ -23,6 +23,8 @@ public:
         result = store ? 0 : 2;
         return store.get();
     }
+    // Reads one volume by its key (null parts count as empty); "not logged on" without a store.
+    uint8_t ReadVolume(const char *customer, const char *media, const char *volume, VolumeRow &row);
     // Runs a statement on the open store; "not logged on" without one.
     uint8_t Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings = {});
     // This station's name in the movement history: host name and program.

@@ -151,13 +151,11 @@ CZARN10RC CZARN10MFC::Get(ZARNCOORD *record, const char *customer, const char *m
 CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *media,
                           const char *volume) {
     Clear(record);
-    uint8_t result = 0;
-    Store *store = m_session->Require(result);
     VolumeRow row;
-    if (!store || (result = store->GetVolume(customer ? customer : "", media ? media : "",
-                                             volume ? volume : "", row))) {
-        return result;
+    if (uint8_t failed = m_session->ReadVolume(customer, media, volume, row)) {
+        return failed;
     }
+    Store *store = m_session->store.get();
     std::vector<ZARNZONEEx> zones = LoadZones(*store, row.current.repository);
     if (!row.destination.repository.empty() &&
         row.destination.repository != row.current.repository) {

@@ -21,11 +21,15 @@ CZARN30BadScanItem::CZARN30BadScanItem(const char scannedKey[kZarnVolumeKeyWidth
     std::memcpy(key, scannedKey, sizeof key);
 }
 
-std::string CZARN30BadScanItem::GetDisplayKey() const {
+std::string KeyDisplayText(const char key[kZarnVolumeKeyWidth]) {
     char customer[4], media[4], volume[10];
     std::memcpy(customer, key, 4);
     std::memcpy(media, key + 4, 4);
     std::memcpy(volume, key + 8, 10);
     return zarn::DisplayKey(zarn::ReadField(customer), zarn::ReadField(media),
                             zarn::ReadField(volume));
+}
+
+std::string CZARN30BadScanItem::GetDisplayKey() const {
+    return KeyDisplayText(key);
 }

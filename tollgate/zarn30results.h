@@ -20,6 +20,9 @@ enum ZarnScanResult : uint8_t {
 // "Scan OK" ... "Location error"; any other code "Unknown reason".
 const char *ScanResultText(unsigned code);
 
+// "customer.media.volume" of an 18-byte key.
+std::string KeyDisplayText(const char key[kZarnVolumeKeyWidth]);
+
 class CZARN30BadScanItem {
 public:
     CZARN30BadScanItem(const char key[kZarnVolumeKeyWidth], uint16_t sequence, uint8_t code);

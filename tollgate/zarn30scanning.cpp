@@ -25,15 +25,6 @@ const char *KeyPart(const ZARN10BARCODEPARSED &scanned) {
     return scanned.customerId;  // customer, media and volume follow one another: 18 bytes
 }
 
-std::string KeyText(const char key[kZarnVolumeKeyWidth]) {
-    char customer[4], media[4], volume[10];
-    std::memcpy(customer, key, 4);
-    std::memcpy(media, key + 4, 4);
-    std::memcpy(volume, key + 8, 10);
-    return zarn::DisplayKey(zarn::ReadField(customer), zarn::ReadField(media),
-                            zarn::ReadField(volume));
-}
-
 }  // namespace
 
 CZARN30MainLogic::CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker)
@@ -245,7 +236,7 @@ void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODE
     }
     const char *key = KeyPart(scanned);
     if (scanned.flags & kZarnScanContainer) {
-        m_doc.SetContainer(scanned.container, KeyText(key));
+        m_doc.SetContainer(scanned.container, KeyDisplayText(key));
     }
     CZARN10TreeVolume *item = nullptr;
     const uint8_t result = Validate(key, item);

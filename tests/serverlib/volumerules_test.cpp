@@ -1,6 +1,7 @@
 // The update rules without a database.
 #include <gtest/gtest.h>
 
+#include "serverfixture.h"
 #include "zarnfields.h"
 #include "zarnvolumerules.h"
 
@@ -9,12 +10,7 @@ using namespace zarn;
 namespace {
 
 VolumeRow Due() {
-    VolumeRow row;
-    row.customer = "ACME";
-    row.media = "LTO9";
-    row.volume = "A00001";
-    row.current = {"LIB1", 5};
-    row.destination = {"VLT1", 7};
+    VolumeRow row = zarn::test::MakeVolume("ACME", "A00001", {"LIB1", 5}, {"VLT1", 7});
     row.version = 3;
     return row;
 }

@@ -37,11 +37,14 @@ bool OnCluster(const ConnectionSettings &cluster, const QString &sql, std::strin
     return ok;
 }
 
-VolumeRow Volume(const char *customer, const char *volume, StoreLocation current,
-                 StoreLocation destination, uint32_t flags = 0, int32_t container = 0) {
+}  // namespace
+
+VolumeRow MakeVolume(const char *customer, const char *volume, StoreLocation current,
+                     StoreLocation destination, uint32_t flags, int32_t container,
+                     const char *media) {
     VolumeRow row;
     row.customer = customer;
-    row.media = "LTO9";
+    row.media = media;
     row.volume = volume;
     row.current = current;
     row.destination = destination;
@@ -49,8 +52,6 @@ VolumeRow Volume(const char *customer, const char *volume, StoreLocation current
     row.container = container;
     return row;
 }
-
-}  // namespace
 
 ConnectionSettings PostgresTestCluster() {
     ConnectionSettings cluster;
@@ -108,10 +109,11 @@ void TestServer::BuildSmallWorld() {
     PutRepository(store, {"OFFS", "Offsite store", "OS", kZarnRepoQueryOnly});
     PutZone(store, {1, "LIB-A", "Library A", "Aisle A", "LIB1", "", "", 1, 100, 0});
     PutZone(store, {2, "ACME-CAGE", "Acme cage", "Acme only", "VLT1", "ACME", "", 201, 300, 0});
-    PutVolume(store, Volume("ACME", "A00001", {"LIB1", 5}, {"VLT1", 7}, kZarnVolMoveDateKnown));
-    PutVolume(store, Volume("ACME", "A00002", {"LIB1", 6}, {}));
-    PutVolume(store, Volume("ACME", "C00001", {"LIB1", 8}, {"VLT1", 9}, kZarnVolContainer, 900));
-    PutVolume(store, Volume("BETA", "B00001", {"VLT1", 3}, {}));
+    PutVolume(store, MakeVolume("ACME", "A00001", {"LIB1", 5}, {"VLT1", 7}, kZarnVolMoveDateKnown));
+    PutVolume(store, MakeVolume("ACME", "A00002", {"LIB1", 6}, {}));
+    PutVolume(store,
+              MakeVolume("ACME", "C00001", {"LIB1", 8}, {"VLT1", 9}, kZarnVolContainer, 900));
+    PutVolume(store, MakeVolume("BETA", "B00001", {"VLT1", 3}, {}));
     PutJournalCode(store, 0, 101, "Courier run", 1);
     PutJournalCode(store, 1, 0, "", 0);
     PutJournalCode(store, 2, 103, "Tape handling", 2);

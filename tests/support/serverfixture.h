@@ -16,6 +16,11 @@ namespace zarn::test {
 // it); empty host when there is none.
 ConnectionSettings PostgresTestCluster();
 
+// A volume row as a test states it; an empty destination means no move is pending.
+VolumeRow MakeVolume(const char *customer, const char *volume, StoreLocation current,
+                     StoreLocation destination = {}, uint32_t flags = 0, int32_t container = 0,
+                     const char *media = "LTO9");
+
 class TestServer {
 public:
     explicit TestServer(Backend backend);

@@ -46,13 +46,7 @@ protected:
         Profile::RedirectForTests(profileFolder.Path().string());
         SetPresenterFactory(&presenters);
         server.BuildSmallWorld();
-        VolumeRow extra;
-        extra.customer = "ACME";
-        extra.media = "LTO9";
-        extra.volume = "A00009";
-        extra.current = {"LIB1", 2};
-        extra.destination = {"VLT1", 20};
-        PutVolume(server.Admin(), extra);
+        PutVolume(server.Admin(), MakeVolume("ACME", "A00009", {"LIB1", 2}, {"VLT1", 20}));
         profile = std::make_unique<Profile>("ZARNTollgate");
         doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
         doc->server.Session()->settings.database = server.Settings().database;

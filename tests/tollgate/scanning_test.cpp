@@ -44,13 +44,7 @@ protected:
         server.BuildSmallWorld();
         Store &store = server.Admin();
         PutZone(store, {3, "VAULT", "Vault", "", "VLT1", "", "", 1, 100, 0});
-        VolumeRow extra;
-        extra.customer = "ACME";
-        extra.media = "LTO9";
-        extra.volume = "A00009";
-        extra.current = {"LIB1", 2};
-        extra.destination = {"VLT1", 20};
-        PutVolume(store, extra);
+        PutVolume(store, MakeVolume("ACME", "A00009", {"LIB1", 2}, {"VLT1", 20}));
         store.Run("UPDATE volumes SET next_move_date = ? WHERE volume = 'A00001'",
                   {QVariant::fromValue<qlonglong>(PackDate(2026, 12, 10))});
         profile = std::make_unique<Profile>("ZARNTollgate");

@@ -14,16 +14,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-VolumeRow Due(const char *customer, const char *volume, StoreLocation from, StoreLocation to) {
-    VolumeRow row;
-    row.customer = customer;
-    row.media = "LTO9";
-    row.volume = volume;
-    row.current = from;
-    row.destination = to;
-    return row;
-}
-
 class TreeTest : public ::testing::Test {
 protected:
     ScopedTimeZone zone{kCentralEurope};
@@ -40,11 +30,11 @@ protected:
         Store &store = server.Admin();
         PutCustomer(store, {"DORM", "Dormant", 4, kZarnCustExcluded, "", "", ""});
         PutMedia(store, {"DORM", "LTO9", "LTO-9", 0});
-        PutVolume(store, Due("DORM", "D00001", {"LIB1", 1}, {"VLT1", 1}));
+        PutVolume(store, MakeVolume("DORM", "D00001", {"LIB1", 1}, {"VLT1", 1}));
         PutCustomer(store, {"EMPT", "Empty", 5, kZarnCustHideWhenEmpty, "", "", ""});
         PutMedia(store, {"EMPT", "LTO9", "LTO-9", 0});
-        PutVolume(store, Due("ACME", "A00003", {"LIB1", 10}, {"UNKN", 1}));
-        PutVolume(store, Due("ACME", "A00004", {"LIB1", 11}, {"VLT1", 12}));
+        PutVolume(store, MakeVolume("ACME", "A00003", {"LIB1", 10}, {"UNKN", 1}));
+        PutVolume(store, MakeVolume("ACME", "A00004", {"LIB1", 11}, {"VLT1", 12}));
         station = server.Connect();
         ASSERT_NE(station, nullptr);
     }
