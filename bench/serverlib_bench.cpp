@@ -2,8 +2,6 @@
 // SQLite; one volume's Get + Update + Get under 2 ms on SQLite (full durability) and on
 // PostgreSQL over loopback (ZARN_TEST_PGHOST/ZARN_TEST_PGPORT, as scripts/test sets them);
 // ParseBarCode under 10 microseconds.
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -86,11 +84,3 @@ void ParseBarCode(benchmark::State &state) {
 BENCHMARK(ParseBarCode);
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,8 +2,6 @@
 // due to move from the embedded store under 4 s and 300 bytes per volume; AddRepository of
 // 100,000 volumes under 2 s on SQLite and 5 s on PostgreSQL (ZARN_TEST_PGHOST/PGPORT); the
 // pick-order sort of 100,000 items under 200 ms.
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -177,11 +175,3 @@ void PickOrderOfOneHundredThousand(benchmark::State &state) {
 BENCHMARK(PickOrderOfOneHundredThousand)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

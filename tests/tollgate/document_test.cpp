@@ -2,14 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "recordingtreecontrol.h"
-#include "scripteduiservices.h"
-#include "serverfixture.h"
-#include "zarn30doc.h"
-#include "zarnadmin.h"
+#include "tollgatefixture.h"
 #include "zarnfields.h"
-#include "zarnheadless.h"
-#include "zarnsession.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -31,45 +25,8 @@ public:
     }
 };
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public TollgateFixture {
 protected:
-    TempDir profileFolder;
-    TestServer server{Backend::SQLite};
-    HeadlessScript script;
-    HeadlessPresenters presenters{script};
-    ScriptedUiServices ui;
-    std::unique_ptr<Profile> profile;
-    std::unique_ptr<CZARN30Doc> doc;
-    RecordingTreeControl control;
-
-    void SetUp() override {
-        Profile::RedirectForTests(profileFolder.Path().string());
-        SetPresenterFactory(&presenters);
-        server.BuildSmallWorld();
-        PutVolume(server.Admin(), MakeVolume("ACME", "A00009", {"LIB1", 2}, {"VLT1", 20}));
-        profile = std::make_unique<Profile>("ZARNTollgate");
-        doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
-        doc->server.Session()->settings.database = server.Settings().database;
-        ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
-        CZARN10ProgressWnd progress(2, nullptr);
-        doc->treeRoot =
-            std::make_unique<CZARN10TreeRoot>(&doc->server, 3, &progress, &control, nullptr);
-    }
-    void TearDown() override {
-        doc.reset();
-        SetPresenterFactory(nullptr);
-    }
-
-    CZARN10TreeRepository &LibraryToVault() {
-        return *doc->treeRoot->customers.at("ACME")
-                    ->media.at("LTO9")
-                    ->destinations.at("VLT1")
-                    ->origins.at("LIB1");
-    }
-    int AddLibraryToVault(int useFilters = 0) {
-        CZARN10ProgressWnd progress(2, nullptr);
-        return doc->AddRepository(&LibraryToVault(), &progress, useFilters);
-    }
     std::vector<std::string> Serials() {
         std::vector<std::string> serials;
         for (const CZARN10TreeVolume *item : doc->toScanList) {

@@ -6,14 +6,9 @@
 #include <QSqlQuery>
 
 #include "packeddate.h"
-#include "recordingtreecontrol.h"
-#include "scripteduiservices.h"
-#include "serverfixture.h"
+#include "tollgatefixture.h"
 #include "zarn30scanning.h"
-#include "zarnadmin.h"
 #include "zarnfields.h"
-#include "zarnheadless.h"
-#include "zarnsession.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -22,34 +17,21 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class ScanningTest : public ::testing::Test {
+class ScanningTest : public TollgateFixture {
 protected:
     ScopedTimeZone zone{kCentralEurope};
     ScopedClock clock{LocalTime(2026, 12, 7, 10, 30)};
-    TempDir folder;
-    TestServer server{Backend::SQLite};
-    HeadlessScript script;
-    HeadlessPresenters presenters{script};
-    ScriptedUiServices ui;
-    std::unique_ptr<Profile> profile;
-    std::unique_ptr<CZARN30Doc> doc;
     CZARN30Speaker speaker;
     RecordingVoice *voice = nullptr;
     std::unique_ptr<CZARN30MainLogic> logic;
-    RecordingTreeControl control;
 
-    void SetUp() override {
-        Profile::RedirectForTests(folder.Path().string());
-        SetPresenterFactory(&presenters);
-        server.BuildSmallWorld();
-        Store &store = server.Admin();
+    void AddToWorld(Store &store) override {
         PutZone(store, {3, "VAULT", "Vault", "", "VLT1", "", "", 1, 100, 0});
-        PutVolume(store, MakeVolume("ACME", "A00009", {"LIB1", 2}, {"VLT1", 20}));
         store.Run("UPDATE volumes SET next_move_date = ? WHERE volume = 'A00001'",
                   {QVariant::fromValue<qlonglong>(PackDate(2026, 12, 10))});
-        profile = std::make_unique<Profile>("ZARNTollgate");
-        doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
-        doc->server.Session()->settings.database = server.Settings().database;
+    }
+    void SetUp() override {
+        TollgateFixture::SetUp();
         doc->queryExceptions.SetPath((folder.Path() / "QueryExceptions.txt").string());
         speaker.Start(
             [this]() {
@@ -60,28 +42,13 @@ protected:
             ui);
         logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
         logic->Logon();
-        Rebuild();
         voice->spoken.clear();
     }
     void TearDown() override {
         logic.reset();
-        doc.reset();
-        SetPresenterFactory(nullptr);
+        TollgateFixture::TearDown();
     }
 
-    void Rebuild() {
-        doc->ResetLists(1);
-        doc->DeleteTree();
-        CZARN10ProgressWnd progress(2, nullptr);
-        doc->treeRoot =
-            std::make_unique<CZARN10TreeRoot>(&doc->server, 3, &progress, &control, nullptr);
-    }
-    // ACME LTO9 from LIB1 to VLT1: A00001 (slot 5), A00009 (slot 2), C00001 (slot 8).
-    void AddLibraryToVault() {
-        CZARN10TreeMedia &media = *doc->treeRoot->customers.at("ACME")->media.at("LTO9");
-        CZARN10ProgressWnd progress(2, nullptr);
-        doc->AddRepository(media.destinations.at("VLT1")->origins.at("LIB1").get(), &progress, 0);
-    }
     void Scan(std::initializer_list<const char *> lines) {
         for (const char *line : lines) {
             script.scannerLines.push_back(line);

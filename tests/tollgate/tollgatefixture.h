@@ -1,0 +1,74 @@
+// The world the Tollgate tests share: a fixture store with one more volume due to move, a
+// profile under a temporary folder, headless presenters, scripted dialogs, a logged-on
+// document and its movement tree.
+#ifndef ZARN_TESTS_TOLLGATE_TOLLGATEFIXTURE_H
+#define ZARN_TESTS_TOLLGATE_TOLLGATEFIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "recordingtreecontrol.h"
+#include "scripteduiservices.h"
+#include "serverfixture.h"
+#include "zarn30doc.h"
+#include "zarnadmin.h"
+#include "zarnheadless.h"
+#include "zarnsession.h"
+
+namespace zarn::test {
+
+class TollgateFixture : public ::testing::Test {
+protected:
+    TempDir folder;
+    TestServer server{Backend::SQLite};
+    HeadlessScript script;
+    HeadlessPresenters presenters{script};
+    ScriptedUiServices ui;
+    std::unique_ptr<Profile> profile;
+    std::unique_ptr<CZARN30Doc> doc;
+    RecordingTreeControl control;
+
+    // What a test adds to the store before the document logs on and builds its tree.
+    virtual void AddToWorld(Store &) {}
+
+    void SetUp() override {
+        Profile::RedirectForTests(folder.Path().string());
+        SetPresenterFactory(&presenters);
+        server.BuildSmallWorld();
+        PutVolume(server.Admin(), MakeVolume("ACME", "A00009", {"LIB1", 2}, {"VLT1", 20}));
+        AddToWorld(server.Admin());
+        profile = std::make_unique<Profile>("ZARNTollgate");
+        doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
+        doc->server.Session()->settings.database = server.Settings().database;
+        ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
+        Rebuild();
+    }
+    void TearDown() override {
+        doc.reset();
+        SetPresenterFactory(nullptr);
+    }
+
+    void Rebuild() {
+        doc->ResetLists(1);
+        doc->DeleteTree();
+        CZARN10ProgressWnd progress(2, nullptr);
+        doc->treeRoot =
+            std::make_unique<CZARN10TreeRoot>(&doc->server, 3, &progress, &control, nullptr);
+    }
+    // ACME LTO9 from LIB1 to VLT1: A00001 (slot 5), A00009 (slot 2), C00001 (slot 8).
+    CZARN10TreeRepository &LibraryToVault() {
+        return *doc->treeRoot->customers.at("ACME")
+                    ->media.at("LTO9")
+                    ->destinations.at("VLT1")
+                    ->origins.at("LIB1");
+    }
+    int AddLibraryToVault(int useFilters = 0) {
+        CZARN10ProgressWnd progress(2, nullptr);
+        return doc->AddRepository(&LibraryToVault(), &progress, useFilters);
+    }
+};
+
+}  // namespace zarn::test
+
+#endif
