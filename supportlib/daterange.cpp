@@ -88,6 +88,20 @@ void ParseOffsets(const char *text, long &low, long &high) {
     high = colon ? number(colon + 1) : 0;
 }
 
+// Both ends given and the end before the start: no date could ever match.
+bool IsReversed(const DateRange *range, uint32_t start, uint32_t end) {
+    if (range->startKind != ZARN_DATE_GIVEN || range->endKind != ZARN_DATE_GIVEN) {
+        return false;
+    }
+    const std::optional<zarn::LocalDate> from = zarn::UnpackDate(start);
+    const std::optional<zarn::LocalDate> to = zarn::UnpackDate(end);
+    return from && to && zarn::DateKey(*to) < zarn::DateKey(*from);
+}
+
+void LogReversed(const DateRange *range) {
+    Log(range, ZARN_LOG_FAILURE, "End date is before the start date");
+}
+
 bool IsAfterNow(uint32_t packed) {
     return PackedToTime(packed) > ZarnNow();
 }
@@ -126,6 +140,10 @@ extern "C" int DateRangeParse(DateRange *range, const char *text) {
             return 0;
         }
     }
+    if (IsReversed(range, range->start, range->end)) {
+        LogReversed(range);
+        return 0;
+    }
     range->span = SpanOf(range);
     LogInterpretation(range);
 
@@ -162,8 +180,14 @@ extern "C" int DateRangeApplyOffsets(DateRange *range, const char *path) {
     ParseOffsets(line, low, high);
     Log(range, ZARN_LOG_INFORMATION, "Offset values set to: Low(%d) High(%d)",
         static_cast<int>(low), static_cast<int>(high));
-    range->start = MoveByDays(range->start, low);
-    range->end = MoveByDays(range->end, high);
+    const uint32_t start = MoveByDays(range->start, low);
+    const uint32_t end = MoveByDays(range->end, high);
+    if (IsReversed(range, start, end)) {
+        LogReversed(range);  // the range is left as it was
+        return 0;
+    }
+    range->start = start;
+    range->end = end;
     range->span = SpanOf(range);
     LogInterpretation(range);
     return 1;

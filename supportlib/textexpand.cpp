@@ -60,9 +60,16 @@ std::string Replacement(VariablesContext *context, char sign, const std::string 
                         int noEnvironment, bool &replaced) {
     replaced = true;
     if (sign == '$') {
-        const char *value = context ? GetVariable(context, name.c_str()) : nullptr;
-        if (value) {
-            return value;
+        if (context) {
+            // The value lives in the shared configuration: copy it before another thread
+            // may replace it.
+            context->lock.Enter(&context->lock);
+            const char *value = GetVariable(context, name.c_str());
+            std::string copy = value ? value : "";
+            context->lock.Leave(&context->lock);
+            if (value) {
+                return copy;
+            }
         }
         replaced = false;
         return "$" + name;

@@ -158,7 +158,7 @@ extern "C" int SetVariable(VariablesContext *context, const char *name, const ch
     LockGuard guard(context);
     config_setting_t *group = VariablesGroup(context);
     if (group == nullptr) {
-        return 1;
+        return 0;  // nothing was stored
     }
     config_setting_t *variable = config_setting_get_member(group, name);
     if (variable && !config_setting_is_group(variable)) {

@@ -11,8 +11,8 @@ class ReceiptPrinter {
 public:
     virtual ~ReceiptPrinter() = default;
     // One run of receipts (one per customer) for these volumes, with the header and footer
-    // bitmap files.
-    virtual void Print(const std::vector<const CZARN10TreeVolume *> &volumes,
+    // bitmap files. False when nothing was printed (cancelled, no printer, a failure).
+    virtual bool Print(const std::vector<const CZARN10TreeVolume *> &volumes,
                        const std::string &headerBitmap, const std::string &footerBitmap) = 0;
 };
 

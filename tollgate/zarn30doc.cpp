@@ -108,6 +108,7 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
             continue;
         }
         ++toScanCount;
+        volume->container = -1;  // until a container is scanned for it
         const auto found =
             volume->locationFetched ? bySerial.end() : bySerial.find(volume->volumeSerial);
         changedLocationCount += found != bySerial.end() ? volume->TakeLocation(*found->second)
@@ -238,18 +239,54 @@ void CZARN30Doc::SkipNext() {
     }
 }
 
-void CZARN30Doc::AutoComplete() {
+int CZARN30Doc::AutoComplete(CZARN10RCList &results) {
     const int direction = IsPickMode() ? 1 : 0;
+    int failed = 0;
     for (CZARN10TreeVolume *item : toScanList) {
         if (item->state != 0) {
             continue;
         }
         --toScanCount;
         ++scannedCount;
-        UpdateVolume(*item, server, direction, 1, IsPickMode() ? 1 : 0);
+        // Scanned first: an item updated in an earlier run is written again, not skipped.
         item->state = 1;
+        const uint8_t code = UpdateVolume(*item, server, direction, 1, IsPickMode() ? 1 : 0);
+        results.Add(code, "%s", item->GetDisplayKey().c_str());
+        failed += code != kZarnOK ? 1 : 0;
     }
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    return failed;
+}
+
+std::vector<CZARN10TreeVolume *> CZARN30Doc::FilterToScan(
+    const std::function<bool(const CZARN10TreeVolume &)> &passes) {
+    std::vector<CZARN10TreeVolume *> rows;
+    for (std::size_t i = 0; i < toScanList.size(); ++i) {
+        CZARN10TreeVolume *item = toScanList[i];
+        if (item->state != 0 && item->state != 3) {
+            continue;
+        }
+        if (passes(*item)) {
+            if (item->state == 3 && i < m_firstUnscannedFrom) {
+                m_firstUnscannedFrom = i;
+            }
+            item->state = 0;
+            rows.push_back(item);
+        } else {
+            item->state = 3;
+        }
+    }
+    return rows;
+}
+
+void CZARN30Doc::ClearSlotConfirmation() {
+    slotConfirmationCustomer.clear();
+    slotConfirmationMedia.clear();
+    slotConfirmationVolume.clear();
+    slotConfirmationRepository.clear();
+    slotConfirmationSlot = 0;
+    slotConfirmationZone = 0;
+    slotConfirmationZoneSlot = 0;
 }
 
 void CZARN30Doc::SetContainer(int number, const std::string &name) {
@@ -274,17 +311,19 @@ void CZARN30Doc::QueueBlankShipList(CZARN10TreeMedia *media) {
     blankShipListQueue.push_back(blank);
 }
 
-void CZARN30Doc::PrintBlankShipListQueue() {
-    if (receiptPrinter) {
-        for (const CZARN10TreeVolume &blank : blankShipListQueue) {
-            receiptPrinter->Print({&blank}, settings.block.receiptHeader,
-                                  settings.block.receiptFooter);
+bool CZARN30Doc::PrintBlankShipListQueue() {
+    while (!blankShipListQueue.empty()) {
+        const CZARN10TreeVolume &blank = blankShipListQueue.front();
+        if (!receiptPrinter || !receiptPrinter->Print({&blank}, settings.block.receiptHeader,
+                                                      settings.block.receiptFooter)) {
+            return false;  // what is still queued prints next time
         }
+        blankShipListQueue.erase(blankShipListQueue.begin());
     }
-    blankShipListQueue.clear();
+    return true;
 }
 
-void CZARN30Doc::PrintReceipts() {
+bool CZARN30Doc::PrintReceipts() {
     SortToScan(0);
     std::vector<const CZARN10TreeVolume *> printed;
     for (const CZARN10TreeVolume *item : toScanList) {
@@ -292,8 +331,10 @@ void CZARN30Doc::PrintReceipts() {
             printed.push_back(item);
         }
     }
-    if (receiptPrinter) {
-        receiptPrinter->Print(printed, settings.block.receiptHeader, settings.block.receiptFooter);
+    if (!receiptPrinter || !receiptPrinter->Print(printed, settings.block.receiptHeader,
+                                                  settings.block.receiptFooter)) {
+        return false;
     }
     unprinted = 0;
+    return true;
 }

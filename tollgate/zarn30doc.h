@@ -17,6 +17,7 @@
 #include "speechvariable.h"
 #include "zarn10mfc.h"
 #include "zarn10progresswnd.h"
+#include "zarn10rclist.h"
 #include "zarn10treeroot.h"
 #include "zarn30filters.h"
 #include "zarn30queryexceptions.h"
@@ -66,6 +67,9 @@ public:
     std::string slotConfirmationCustomer, slotConfirmationMedia, slotConfirmationVolume;
     std::string slotConfirmationRepository;
     int slotConfirmationSlot = 0;
+    // The zone and slot scanned when the confirmation was asked for: it holds only there.
+    int slotConfirmationZone = 0;
+    int slotConfirmationZoneSlot = 0;
     CZARN10TreeVolume *expectedPick = nullptr;
     std::string currentContainerName;
     int currentContainerNumber = -1;
@@ -90,14 +94,22 @@ public:
     int CheckUnprinted(const char *message, int *answer);
     CZARN10TreeVolume *FirstUnscanned();
     void SkipNext();
-    void AutoComplete();
+    // Marks every unscanned item scanned and writes it; each item's result goes to results.
+    // Returns how many writes failed (those items stay scanned and not updated).
+    int AutoComplete(CZARN10RCList &results);
+    // The To-Scan list's filters: items not scanned that pass become state 0 and are
+    // returned in list order, the others state 3 (hidden).
+    std::vector<CZARN10TreeVolume *> FilterToScan(
+        const std::function<bool(const CZARN10TreeVolume &)> &passes);
+    void ClearSlotConfirmation();
     // Mode 0: by key; mode 1: pick order (unless NoSort).
     void SortToScan(int mode);
     void SetContainer(int number, const std::string &name);
     void AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code);
     void QueueBlankShipList(CZARN10TreeMedia *media);
-    void PrintBlankShipListQueue();
-    void PrintReceipts();
+    // Both answer whether the run printed; only a printed run clears what it printed.
+    bool PrintBlankShipListQueue();
+    bool PrintReceipts();
     // The exit and rebuild checks: false when the operator chose to stay.
     bool CanExit();
     bool CanRebuild();
@@ -121,7 +133,8 @@ private:
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
     void UnlistAll();
-    // No item before this index has state 0: FirstUnscanned resumes here.
+    // No item before this index has state 0: FirstUnscanned resumes here. Whatever gives an
+    // item state 0 again goes through the document and moves this back.
     std::size_t m_firstUnscannedFrom = 0;
 };
 

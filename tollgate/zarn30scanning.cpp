@@ -88,6 +88,9 @@ void CZARN30MainLogic::RunScanDialog(const char *title, unsigned volume, unsigne
     args.zoneSlotMessage = zoneSlot;
     zarn::SetScanTarget(args, &target);
     const CZARN10RC opened = m_doc.server.ScanDialog(&args, title, this);
+    // Closing the scan dialog with Cancel ends this scan and nothing else: left recorded, it
+    // would stop the next tree build before it began.
+    m_doc.server.WasCancelled(1);
     if (!opened.IsOK(0)) {
         m_speaker.Speak(opened.Get());
     }
@@ -143,7 +146,11 @@ CZARN10RC CZARN30MainLogic::SpeakLocation(CZARN10TreeVolume *item,
                                           const char key[kZarnVolumeKeyWidth]) {
     ZARNVOLABS looked{};
     const ZARNVOLABS *location = item ? &item->location : nullptr;
-    if (!item) {
+    if (item) {
+        if (const CZARN10RC fetched = item->ReadLocation(&m_doc.server); !fetched.IsOK(0)) {
+            return fetched;
+        }
+    } else {
         char customer[5] = {}, media[5] = {}, volume[11] = {};
         std::memcpy(customer, key, 4);
         std::memcpy(media, key + 4, 4);
@@ -186,22 +193,37 @@ void CZARN30MainLogic::AnnounceNextPick() {
     }
     char key[kZarnVolumeKeyWidth];
     next->GetKey(key);
-    SpeakLocation(next, key);
+    if (const CZARN10RC spoken = SpeakLocation(next, key); !spoken.IsOK(0)) {
+        m_speaker.Speak(spoken.Get());
+    }
     m_doc.lastAnnouncedCustomer = customer;
 }
 
 void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
-    if (m_doc.settings.block.realTimeUpdate) {
-        UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-    } else {
+    if (!m_doc.settings.block.realTimeUpdate) {
         item.updated = 0;
+        return;
+    }
+    // The scan stays accepted (it is listed and "&Update Server" retries it), but the operator
+    // must hear that it did not reach the server.
+    const uint8_t code =
+        UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+    if (code != kZarnOK) {
+        m_speaker.Speak(CZARN10RC(code).Get());
     }
 }
 
 uint8_t CZARN30MainLogic::Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item) {
     item = m_doc.FindItem(key);
-    if (item && item->FetchLocation(&m_doc.server)) {
-        return kScanLocationError;
+    if (item) {
+        // Without its location the scan cannot be checked: say why and change nothing.
+        if (const CZARN10RC fetched = item->ReadLocation(&m_doc.server); !fetched.IsOK(0)) {
+            m_speaker.Speak(fetched.Get());
+            return kScanNoOperation;
+        }
+        if (item->moved) {
+            return kScanLocationError;
+        }
     }
     const bool pick = m_doc.IsPickMode();
     if (pick && !m_doc.settings.noSequence && m_doc.expectedPick && item &&
@@ -321,6 +343,7 @@ void CZARN30MainLogic::OnZoneSlot(int zone, int slot) {
         slotPane = Formatted("Slot %d", slot);
         m_doc.currentSlot = slot;
     }
+    m_doc.ClearSlotConfirmation();
     if (m_doc.IsPickMode()) {
         AnnounceNextPick();
     }
@@ -329,6 +352,7 @@ void CZARN30MainLogic::OnZoneSlot(int zone, int slot) {
 void CZARN30MainLogic::ScanToSlot() {
     m_doc.currentZone = 0;
     m_doc.currentSlot = 0;
+    m_doc.ClearSlotConfirmation();
     RunScanDialog("Scan to Slot", kMsgVolumeForSlot, kMsgControlCharacter, kMsgZoneSlot);
 }
 
@@ -348,8 +372,7 @@ void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODE
     const std::string customer = zarn::ReadField(scanned.customerId);
     const std::string media = zarn::ReadField(scanned.mediaId);
     const std::string volume = zarn::ReadField(scanned.volume);
-    if (customer == m_doc.slotConfirmationCustomer && media == m_doc.slotConfirmationMedia &&
-        volume == m_doc.slotConfirmationVolume) {
+    if (ConfirmsSlot(customer, media, volume)) {
         CZARN30VolumeRecord holder(customer, media, volume);
         const CZARN10RC slotted =
             SetCurrentLocation(holder, m_doc.server, m_doc.slotConfirmationRepository,
@@ -375,6 +398,16 @@ void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODE
     m_doc.slotConfirmationVolume = volume;
     m_doc.slotConfirmationRepository = zarn::ReadField(coordinate.repositoryId);
     m_doc.slotConfirmationSlot = coordinate.slot;
+    m_doc.slotConfirmationZone = m_doc.currentZone;
+    m_doc.slotConfirmationZoneSlot = m_doc.currentSlot;
+}
+
+bool CZARN30MainLogic::ConfirmsSlot(const std::string &customer, const std::string &media,
+                                    const std::string &volume) const {
+    return !m_doc.slotConfirmationVolume.empty() && customer == m_doc.slotConfirmationCustomer &&
+           media == m_doc.slotConfirmationMedia && volume == m_doc.slotConfirmationVolume &&
+           m_doc.currentZone == m_doc.slotConfirmationZone &&
+           m_doc.currentSlot == m_doc.slotConfirmationZoneSlot;
 }
 
 void CZARN30MainLogic::SlotAllocationScan() {
@@ -403,14 +436,18 @@ void CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
                               holder.volume.c_str());
 }
 
-void CZARN30MainLogic::PrintReceipts() {
+bool CZARN30MainLogic::PrintReceipts() {
     doneFlags |= kDoneReceiptsPrinted;
-    m_doc.PrintReceipts();
+    const bool printed = m_doc.PrintReceipts();
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    return printed;
 }
 
 void CZARN30MainLogic::AutoComplete() {
-    m_doc.AutoComplete();
+    CZARN10RCList results;
+    if (m_doc.AutoComplete(results) != 0) {
+        results.Display(0, nullptr);
+    }
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
 }
 

@@ -38,7 +38,9 @@ public:
     // False when the query exceptions refused the start.
     bool StartScan();
     void UpdateServer();
-    void PrintReceipts();
+    // True when the receipts were printed.
+    bool PrintReceipts();
+    // Shows the result list when any write failed.
     void AutoComplete();
     void ClearSelected();
     void ScanToSlot();
@@ -68,6 +70,8 @@ private:
     CZARN10RC SpeakLocation(CZARN10TreeVolume *item, const char key[kZarnVolumeKeyWidth]);
     void RunScanDialog(const char *title, unsigned volume, unsigned control, unsigned zoneSlot);
     void UpdateScanned(CZARN10TreeVolume &item);
+    bool ConfirmsSlot(const std::string &customer, const std::string &media,
+                      const std::string &volume) const;
     int Direction() const { return m_doc.IsPickMode() ? 1 : 0; }
 
     CZARN30Doc &m_doc;

@@ -83,10 +83,12 @@ uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
     if (result.IsOK(0)) {
         result = MoveVolume(holder, server, item.GetRepositoryId(direction),
                             item.GetSlot(direction), item.container, scannedOut);
-        if (result.IsOK(0)) {
-            item.updated = 1;
-            item.lastDirection = direction;
-        }
+    }
+    // A failed write leaves the item scanned and not updated, whatever an earlier run did,
+    // so that the exit warning counts it and the next update tries it again.
+    item.updated = result.IsOK(0) ? 1 : 0;
+    if (result.IsOK(0)) {
+        item.lastDirection = direction;
     }
     item.result = result.Code();
     return item.result;

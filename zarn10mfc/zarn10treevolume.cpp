@@ -97,15 +97,20 @@ int CZARN10TreeVolume::TakeLocation(const ZARNVOLABS &record) {
 }
 
 int CZARN10TreeVolume::FetchLocation(CZARN10MFC *server) {
+    return ReadLocation(server).IsOK(0) ? moved : 0;
+}
+
+CZARN10RC CZARN10TreeVolume::ReadLocation(CZARN10MFC *server) {
     if (locationFetched) {
-        return moved;
+        return kZarnOK;
     }
     ZARNVOLABS record;
-    if (!server->Get(&record, GetCustomerId().c_str(), GetMediaId().c_str(), volumeSerial)
-             .IsOK(0)) {
-        return 0;
+    const CZARN10RC result =
+        server->Get(&record, GetCustomerId().c_str(), GetMediaId().c_str(), volumeSerial);
+    if (result.IsOK(0)) {
+        TakeLocation(record);
     }
-    return TakeLocation(record);
+    return result;
 }
 
 void CZARN10TreeVolume::GetKey(char key[kZarnVolumeKeyWidth]) const {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "zarn10rc.h"
 #include "zarnrecords.h"
 
 class CZARN10MFC;
@@ -32,7 +33,8 @@ public:
     int64_t moveDate = 0;
     uint32_t volumeFlags = 0;
     int moved = 0;
-    int container = 0;
+    // The container number the next update writes; -1 leaves the store's number alone.
+    int container = -1;
 
     // From one record of the media's volume list.
     void Initialise(const ZARNVOLSFULL &record, CZARN10TreeMedia *owner, CZARN10MFC *server);
@@ -51,6 +53,9 @@ public:
     // Reads the server location once; returns the moved flag (0 when the read failed, and a
     // later call tries again).
     int FetchLocation(CZARN10MFC *server);
+    // The same read, answering the server's result (OK when fetched before) for callers that
+    // must not go on without the location.
+    CZARN10RC ReadLocation(CZARN10MFC *server);
     // Takes a location read for many volumes at once, with the same meaning as FetchLocation.
     int TakeLocation(const ZARNVOLABS &record);
     // The 18-byte key: customer id, media id, volume serial, each NUL-padded.

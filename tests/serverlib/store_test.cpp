@@ -19,10 +19,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-std::string BackendName(const ::testing::TestParamInfo<Backend> &info) {
-    return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
-}
-
 class StoreTest : public ::testing::TestWithParam<Backend> {
 protected:
     TestServer server{GetParam()};
@@ -299,8 +295,7 @@ TEST_P(StoreTest, JournalAndServerIdentity) {
     EXPECT_EQ(station->Get(&customer, "NONE").Code(), kZarnCustomerNotFound);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBackends, StoreTest,
-                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL), BackendName);
+ZARN_ON_BOTH_BACKENDS(StoreTest);
 
 TEST(EmbeddedStore, AnUnopenableFileIsAClearFailure) {
     CZARN10MFC server(0);

@@ -94,10 +94,6 @@ TEST_P(TransferTest, ABadImportChangesNothing) {
     EXPECT_EQ(TableCounts(server.Admin())["volumes"], 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothBackends, TransferTest,
-                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto &info) {
-                             return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
-                         });
+ZARN_ON_BOTH_BACKENDS(TransferTest);
 
 }  // namespace

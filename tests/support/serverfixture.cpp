@@ -53,6 +53,10 @@ VolumeRow MakeVolume(const char *customer, const char *volume, StoreLocation cur
     return row;
 }
 
+std::string BackendName(const ::testing::TestParamInfo<Backend> &info) {
+    return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
+}
+
 ConnectionSettings PostgresTestCluster() {
     ConnectionSettings cluster;
     const char *host = std::getenv("ZARN_TEST_PGHOST");

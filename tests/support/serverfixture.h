@@ -3,6 +3,8 @@
 #ifndef ZARN_TESTS_SERVERFIXTURE_H
 #define ZARN_TESTS_SERVERFIXTURE_H
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -20,6 +22,14 @@ ConnectionSettings PostgresTestCluster();
 VolumeRow MakeVolume(const char *customer, const char *volume, StoreLocation current,
                      StoreLocation destination = {}, uint32_t flags = 0, int32_t container = 0,
                      const char *media = "LTO9");
+
+// Test names of the two back ends, and the one line that runs a parameterised suite on both.
+std::string BackendName(const ::testing::TestParamInfo<Backend> &info);
+#define ZARN_ON_BOTH_BACKENDS(Suite)                                             \
+    INSTANTIATE_TEST_SUITE_P(                                                    \
+        BothBackends, Suite,                                                     \
+        ::testing::Values(::zarn::Backend::SQLite, ::zarn::Backend::PostgreSQL), \
+        ::zarn::test::BackendName)
 
 class TestServer {
 public:

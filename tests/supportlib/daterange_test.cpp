@@ -103,6 +103,17 @@ TEST_F(DateRangeTest, UnreadableEndsAreLogged) {
     EXPECT_EQ(log.lines.back(), "0:Unable to parse From Date: soon");
 }
 
+TEST_F(DateRangeTest, AReversedRangeIsRefused) {
+    EXPECT_EQ(DateRangeParse(&range, "2018-08-20:2018-08-14"), 0);
+    EXPECT_EQ(log.lines.back(), "0:End date is before the start date");
+    for (const std::string &line : log.lines) {
+        EXPECT_EQ(line.find("Days apart"), std::string::npos) << line;
+    }
+    EXPECT_FALSE(Matches(2018, 8, 17));
+    log.lines.clear();
+    EXPECT_EQ(DateRangeParse(&range, "2018-08-14:2018-08-14"), 1) << "one day is not reversed";
+}
+
 TEST_F(DateRangeTest, TextIsTakenUpTo127Characters) {
     const std::string text = "2018-08-14:" + std::string(200, 'x');
     EXPECT_EQ(DateRangeParse(&range, text.c_str()), 0);
@@ -160,6 +171,13 @@ TEST_F(DateOffsetsTest, UnusableFilesLeaveTheRangeAlone) {
     EXPECT_EQ(DateRangeApplyOffsets(&range, missing.c_str()), 0);
     EXPECT_EQ(log.lines.back(),
               "0:Failed to open date offset file(" + missing + "): No such file or directory");
+}
+
+TEST_F(DateOffsetsTest, OffsetsThatWouldReverseTheRangeAreRefused) {
+    ParseWithOffsets("5:-5");
+    EXPECT_EQ(log.lines.back(), "0:End date is before the start date");
+    EXPECT_TRUE(Matches(2018, 8, 14)) << "the range is left as parsed";
+    EXPECT_TRUE(Matches(2018, 8, 20));
 }
 
 TEST_F(DateOffsetsTest, OnlyTheFirst127CharactersOfTheLineCount) {

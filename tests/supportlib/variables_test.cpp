@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "supportfixtures.h"
 
@@ -121,6 +123,37 @@ TEST_F(VariablesTest, AMissingVariableGroupIsAdded) {
     EXPECT_STREQ(GetVariable(&shared, "X"), "1");
     shared.Destroy(&shared);
     config_destroy(&configuration);
+}
+
+TEST_F(VariablesTest, NothingStoredIsNotASuccess) {
+    config_t configuration;
+    config_init(&configuration);
+    VariablesContext shared{};
+    ASSERT_EQ(VariablesInit(&shared, &configuration, 1), 1);
+    // The caller's configuration loses its group after the context was made.
+    config_setting_remove(config_root_setting(&configuration), "variable");
+    EXPECT_EQ(SetVariable(&shared, "X", "1"), 0);
+    EXPECT_EQ(GetVariable(&shared, "X"), nullptr);
+    shared.Destroy(&shared);
+    config_destroy(&configuration);
+}
+
+TEST_F(VariablesTest, ExpandingWhileAnotherThreadSetsTheVariableReadsWholeValues) {
+    const std::string longValue(500, 'L');
+    std::atomic<bool> done{false};
+    std::thread writer([&]() {
+        for (int i = 0; i < 20000; ++i) {
+            SetVariable(&context, "TAPE", "%s", i % 2 ? longValue.c_str() : "short");
+        }
+        done = true;
+    });
+    int wrong = 0;
+    while (!done) {
+        const std::string text = Expand("$TAPE", 599);
+        wrong += (text != "short" && text != longValue && text != "A00001") ? 1 : 0;
+    }
+    writer.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 class VariableFileTest : public VariablesTest {

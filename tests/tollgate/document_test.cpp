@@ -14,19 +14,29 @@ namespace {
 class RecordingPrinter : public ReceiptPrinter {
 public:
     std::vector<std::string> runs;
-    void Print(const std::vector<const CZARN10TreeVolume *> &volumes, const std::string &header,
+    bool prints = true;  // false: cancelled, or no printer
+    bool Print(const std::vector<const CZARN10TreeVolume *> &volumes, const std::string &header,
                const std::string &footer) override {
+        if (!prints) {
+            return false;
+        }
         std::string run = header + "|" + footer + ":";
         for (const CZARN10TreeVolume *volume : volumes) {
             run += " " + (volume->blankEntry ? "blank " + volume->GetMediaId()
                                              : std::string(volume->volumeSerial));
         }
         runs.push_back(run);
+        return true;
     }
 };
 
 class DocumentTest : public TollgateFixture {
 protected:
+    ZARNVOLS Stored(const char *volume) {
+        ZARNVOLS record;
+        EXPECT_TRUE(doc->server.Get(&record, "ACME", "LTO9", volume).IsOK(0)) << volume;
+        return record;
+    }
     std::vector<std::string> Serials() {
         std::vector<std::string> serials;
         for (const CZARN10TreeVolume *item : doc->toScanList) {
@@ -36,7 +46,7 @@ protected:
     }
 };
 
-TEST_F(DocumentTest, ConstructionDefaults) {
+TEST_P(DocumentTest, ConstructionDefaults) {
     EXPECT_EQ(doc->currentContainerNumber, -1);
     EXPECT_EQ(doc->settings.scanMode, 1);
     EXPECT_EQ(doc->settings.operationType, 1);
@@ -44,7 +54,7 @@ TEST_F(DocumentTest, ConstructionDefaults) {
     EXPECT_EQ(doc->server.Session()->programId, 3);
 }
 
-TEST_F(DocumentTest, ARepositoryAddedTwiceAddsEachVolumeOnce) {
+TEST_P(DocumentTest, ARepositoryAddedTwiceAddsEachVolumeOnce) {
     // A00009 moved on the server after the tree was built.
     ZARNVOLSEx record;
     ASSERT_TRUE(doc->server.Get(&record, "ACME", "LTO9", "A00009").IsOK(0));
@@ -62,7 +72,7 @@ TEST_F(DocumentTest, ARepositoryAddedTwiceAddsEachVolumeOnce) {
     EXPECT_EQ(script.progressLog.back(), "line2:Resolving volume 3 of 3");
 }
 
-TEST_F(DocumentTest, FiltersAddOnlyTickedPairs) {
+TEST_P(DocumentTest, FiltersAddOnlyTickedPairs) {
     doc->filters.LoadDirections(*doc->treeRoot);
     EXPECT_EQ(AddLibraryToVault(1), 1);
     EXPECT_TRUE(doc->toScanList.empty());
@@ -71,13 +81,13 @@ TEST_F(DocumentTest, FiltersAddOnlyTickedPairs) {
     EXPECT_EQ(doc->toScanList.size(), 3u);
 }
 
-TEST_F(DocumentTest, ACancelledAddKeepsWhatWasAdded) {
+TEST_P(DocumentTest, ACancelledAddKeepsWhatWasAdded) {
     script.cancelProgressAtPoll = 2;
     EXPECT_EQ(AddLibraryToVault(), 0);
     EXPECT_EQ(doc->toScanList.size(), 1u);
 }
 
-TEST_F(DocumentTest, PicksSkipsAndRemovals) {
+TEST_P(DocumentTest, PicksSkipsAndRemovals) {
     AddLibraryToVault();
     EXPECT_EQ(doc->FirstUnscanned()->GetDisplayKey(), "ACME.LTO9.A00001");
     doc->SkipNext();
@@ -97,7 +107,7 @@ TEST_F(DocumentTest, PicksSkipsAndRemovals) {
     EXPECT_EQ(doc->FirstUnscanned(), nullptr);
 }
 
-TEST_F(DocumentTest, ExitAsksOnlyAboutScansNotYetOnTheServer) {
+TEST_P(DocumentTest, ExitAsksOnlyAboutScansNotYetOnTheServer) {
     AddLibraryToVault();
     EXPECT_TRUE(doc->CanExit());
     doc->toScanList[0]->state = 1;
@@ -115,23 +125,67 @@ TEST_F(DocumentTest, ExitAsksOnlyAboutScansNotYetOnTheServer) {
     EXPECT_EQ(ui.boxes.size(), 2u);
 }
 
-TEST_F(DocumentTest, AutoCompleteWritesEveryUnscannedItem) {
+TEST_P(DocumentTest, AutoCompleteWritesEveryUnscannedItem) {
     AddLibraryToVault();
     doc->settings.operationType = 0;  // Pick
     doc->toScanList[2]->state = 2;    // skipped: left alone
-    doc->AutoComplete();
+    CZARN10RCList results;
+    EXPECT_EQ(doc->AutoComplete(results), 0);
+    EXPECT_EQ(results.Entries().size(), 2u);
     EXPECT_EQ(doc->toScanList[0]->state, 1);
     EXPECT_EQ(doc->toScanList[0]->updated, 1);
     EXPECT_EQ(doc->toScanList[2]->state, 2);
     EXPECT_EQ(doc->scannedCount, 2);
     EXPECT_EQ(doc->toScanCount, 1);
-    ZARNVOLS record;
-    ASSERT_TRUE(doc->server.Get(&record, "ACME", "LTO9", "A00001").IsOK(0));
-    EXPECT_TRUE(record.flags & kZarnVolScannedOut);
-    EXPECT_EQ(ReadField(record.locations[2].repositoryId), "LIB1");
+    EXPECT_TRUE(Stored("A00001").flags & kZarnVolScannedOut);
+    EXPECT_EQ(ReadField(Stored("A00001").locations[2].repositoryId), "LIB1");
+    EXPECT_EQ(Stored("A00001").container, 0) << "no container was scanned: left as it was";
 }
 
-TEST_F(DocumentTest, ContainersErrorsBlankShipListsAndReceipts) {
+TEST_P(DocumentTest, AutoCompleteWritesItemsUpdatedInAnEarlierRun) {
+    AddLibraryToVault();
+    doc->settings.operationType = 0;
+    CZARN10RCList picked;
+    doc->AutoComplete(picked);
+    doc->ResetLists(0);  // the picked volumes listed again for their arrival
+    AddLibraryToVault();
+    doc->settings.operationType = 1;
+    CZARN10RCList arrived;
+    EXPECT_EQ(doc->AutoComplete(arrived), 0);
+    EXPECT_EQ(arrived.Entries().size(), 3u);
+    EXPECT_EQ(ReadField(Stored("A00001").locations[0].repositoryId), "VLT1");
+    EXPECT_EQ(Stored("A00001").locations[0].slot, 7);
+}
+
+TEST_P(DocumentTest, AutoCompleteReportsWhatItCouldNotWrite) {
+    AddLibraryToVault();
+    server.Admin().Run("DELETE FROM volumes WHERE volume = 'A00009'");
+    CZARN10RCList results;
+    EXPECT_EQ(doc->AutoComplete(results), 1);
+    ASSERT_EQ(results.Entries().size(), 3u);
+    EXPECT_EQ(results.Entries()[1].text, "ACME.LTO9.A00009");
+    EXPECT_EQ(results.Entries()[1].result.Code(), kZarnVolumeNotFound);
+    EXPECT_EQ(doc->toScanList[1]->updated, 0);
+    EXPECT_EQ(doc->CountUnprocessed(nullptr, nullptr), 1);
+}
+
+TEST_P(DocumentTest, AnItemShownAgainByTheFiltersIsPickedInItsTurn) {
+    AddLibraryToVault();
+    const auto notA00001 = [](const CZARN10TreeVolume &item) {
+        return std::string(item.volumeSerial) != "A00001";
+    };
+    EXPECT_EQ(doc->FilterToScan(notA00001).size(), 2u);
+    EXPECT_EQ(doc->toScanList[0]->state, 3);
+    EXPECT_EQ(doc->FirstUnscanned()->GetDisplayKey(), "ACME.LTO9.A00009");
+    EXPECT_EQ(doc->FilterToScan([](const CZARN10TreeVolume &) { return true; }).size(), 3u);
+    EXPECT_EQ(doc->toScanList[0]->state, 0);
+    EXPECT_EQ(doc->FirstUnscanned()->GetDisplayKey(), "ACME.LTO9.A00001");
+    doc->toScanList[1]->state = 1;
+    EXPECT_EQ(doc->FilterToScan(notA00001).size(), 1u) << "a scanned item is not a To-Scan row";
+    EXPECT_EQ(doc->toScanList[1]->state, 1);
+}
+
+TEST_P(DocumentTest, ContainersErrorsBlankShipListsAndReceipts) {
     std::string shown;
     doc->showContainer = [&](const std::string &text) { shown = text; };
     doc->SetContainer(900, "ACME.LTO9.C00001");
@@ -154,17 +208,35 @@ TEST_F(DocumentTest, ContainersErrorsBlankShipListsAndReceipts) {
     doc->settings.block.receiptHeader = "h.bmp";
     doc->settings.block.receiptFooter = "f.bmp";
     doc->QueueBlankShipList(doc->treeRoot->customers.at("ACME")->media.at("LTO8").get());
-    doc->PrintBlankShipListQueue();
+    EXPECT_TRUE(doc->PrintBlankShipListQueue());
     EXPECT_TRUE(doc->blankShipListQueue.empty());
     AddLibraryToVault();
     doc->toScanList[1]->state = 2;
     doc->unprinted = 1;
-    doc->PrintReceipts();
+    EXPECT_TRUE(doc->PrintReceipts());
     EXPECT_THAT(printer.runs, ElementsAre("h.bmp|f.bmp: blank LTO8", "h.bmp|f.bmp: A00001 C00001"));
     EXPECT_EQ(doc->unprinted, 0);
 }
 
-TEST_F(DocumentTest, SettingsAreWrittenBackWhenTheDocumentGoes) {
+TEST_P(DocumentTest, ReceiptsNotPrintedStayOwed) {
+    AddLibraryToVault();
+    doc->unprinted = 1;
+    EXPECT_FALSE(doc->PrintReceipts()) << "no printer";
+    EXPECT_EQ(doc->unprinted, 1);
+    RecordingPrinter printer;
+    printer.prints = false;  // the operator cancelled the print dialog
+    doc->receiptPrinter = &printer;
+    doc->QueueBlankShipList(doc->treeRoot->customers.at("ACME")->media.at("LTO8").get());
+    EXPECT_FALSE(doc->PrintReceipts());
+    EXPECT_FALSE(doc->PrintBlankShipListQueue());
+    EXPECT_EQ(doc->unprinted, 1);
+    EXPECT_EQ(doc->blankShipListQueue.size(), 1u);
+    printer.prints = true;
+    EXPECT_TRUE(doc->PrintBlankShipListQueue());
+    EXPECT_TRUE(doc->blankShipListQueue.empty());
+}
+
+TEST_P(DocumentTest, SettingsAreWrittenBackWhenTheDocumentGoes) {
     doc->settings.scanMode = 2;
     doc->settings.block.alreadyScannedDisabled = 1;
     doc.reset();
@@ -172,6 +244,8 @@ TEST_F(DocumentTest, SettingsAreWrittenBackWhenTheDocumentGoes) {
     EXPECT_EQ(again.GetInt("Settings", "ScanMode", -1), 2);
     EXPECT_EQ(again.GetInt("Options", "AlreadyScannedDisabled", -1), 1);
 }
+
+ZARN_ON_BOTH_BACKENDS(DocumentTest);
 
 // Items made by hand: the pick order only reads ids, slots and fetched locations.
 class SortTest : public ::testing::Test {

@@ -1,6 +1,6 @@
 // The world the Tollgate tests share: a fixture store with one more volume due to move, a
 // profile under a temporary folder, headless presenters, scripted dialogs, a logged-on
-// document and its movement tree.
+// document and its movement tree. Every suite runs on SQLite and on PostgreSQL.
 #ifndef ZARN_TESTS_TOLLGATE_TOLLGATEFIXTURE_H
 #define ZARN_TESTS_TOLLGATE_TOLLGATEFIXTURE_H
 
@@ -18,10 +18,10 @@
 
 namespace zarn::test {
 
-class TollgateFixture : public ::testing::Test {
+class TollgateFixture : public ::testing::TestWithParam<Backend> {
 protected:
     TempDir folder;
-    TestServer server{Backend::SQLite};
+    TestServer server{GetParam()};
     HeadlessScript script;
     HeadlessPresenters presenters{script};
     ScriptedUiServices ui;
@@ -33,6 +33,10 @@ protected:
     virtual void AddToWorld(Store &) {}
 
     void SetUp() override {
+        if (!server.Configured()) {
+            GTEST_SKIP() << server.Unavailable();
+        }
+        ASSERT_TRUE(server.Available()) << server.Unavailable();
         Profile::RedirectForTests(folder.Path().string());
         SetPresenterFactory(&presenters);
         server.BuildSmallWorld();
@@ -40,7 +44,7 @@ protected:
         AddToWorld(server.Admin());
         profile = std::make_unique<Profile>("ZARNTollgate");
         doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
-        doc->server.Session()->settings.database = server.Settings().database;
+        doc->server.Session()->settings = server.Settings();
         ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
         Rebuild();
     }
