@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "benchstore.h"
 #include "recordingtreecontrol.h"
 #include "scripteduiservices.h"
 #include "serverfixture.h"
@@ -16,62 +17,10 @@
 #include "zarnsession.h"
 
 using namespace zarn;
+using namespace zarn::bench;
 using namespace zarn::test;
 
 namespace {
-
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * 4096;
-}
-
-// Numbers 0..count-1 as a SQL row source on either back end.
-QString Numbers(Backend backend, long count) {
-    const std::string last = std::to_string(count - 1);
-    return QString::fromStdString(
-        backend == Backend::SQLite
-            ? "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + last +
-                  ") SELECT i FROM n"
-            : "SELECT generate_series(0, " + last + ") AS i");
-}
-
-// prefix followed by the expression's value in width digits.
-QString Padded(Backend backend, const std::string &prefix, const std::string &expression,
-               int width) {
-    const std::string digits = std::to_string(width);
-    return QString::fromStdString(
-        backend == Backend::SQLite
-            ? "printf('" + prefix + "%0" + digits + "d', " + expression + ")"
-            : "'" + prefix + "' || lpad((" + expression + ")::text, " + digits + ", '0')");
-}
-
-void LoadVolumes(Store &store, Backend backend, long count, const QString &customer,
-                 const QString &media, int customers) {
-    const QString customerId =
-        customers > 1 ? Padded(backend, "C", "i % 1000", 3) : "'" + customer + "'";
-    const QString mediaId = customers > 1 ? "'M' || ((i / 1000) % 3 + 1)" : "'" + media + "'";
-    const uint8_t failed = store.Run(
-        "INSERT INTO volumes (customer_id, media_id, volume, flags, current_repository,"
-        " current_slot, destination_repository, destination_slot, version)"
-        " SELECT " +
-        customerId + ", " + mediaId + ", " + Padded(backend, "V", "i", 7) +
-        ", 16, 'LIB1', i % 500 + 1, 'VLT1', i % 400 + 1, 1 FROM (" + Numbers(backend, count) +
-        ") AS numbers");
-    if (failed) {
-        std::fprintf(stderr, "loading volumes failed: %s\n", store.LastError().c_str());
-    }
-    store.Run("ANALYZE");  // as the server's own maintenance would after a bulk load
-}
-
-void LoadReference(Store &store) {
-    PutRepository(store, {"LIB1", "Library", "", 0});
-    PutRepository(store, {"VLT1", "Vault", "", 0});
-    PutZone(store, {1, "LIB-A", "", "", "LIB1", "", "", 1, 250, 0});
-    PutZone(store, {2, "LIB-B", "", "", "LIB1", "", "", 251, 500, 0});
-    SetMeta(store, "server_id", "BENCH");
-}
 
 void TreeOfAMillionVolumes(benchmark::State &state) {
     TestServer server(Backend::SQLite);
@@ -109,11 +58,7 @@ void AddRepositoryOfOneHundredThousand(benchmark::State &state, Backend backend)
         state.SkipWithError(server.Unavailable().c_str());
         return;
     }
-    Store &store = server.Admin();
-    LoadReference(store);
-    PutCustomer(store, {"BIGC", "Big", 1, 0, "", "", ""});
-    PutMedia(store, {"BIGC", "LTO9", "LTO-9", 0});
-    LoadVolumes(store, backend, 100000, "BIGC", "LTO9", 1);
+    LoadBigCustomer(server.Admin(), backend, 100000);
     ScriptedUiServices ui;
     TempDir folder;
     Profile::RedirectForTests(folder.Path().string());

@@ -32,24 +32,36 @@ CZARN30Doc::~CZARN30Doc() {
     DeleteTree();
 }
 
+namespace {
+
+CZARN30Key KeyOf(const char key[kZarnVolumeKeyWidth]) {
+    CZARN30Key held;
+    std::memcpy(held.bytes.data(), key, held.bytes.size());
+    return held;
+}
+
+CZARN30Key KeyOf(const CZARN10TreeVolume &item) {
+    char key[kZarnVolumeKeyWidth];
+    item.GetKey(key);
+    return KeyOf(key);
+}
+
+}  // namespace
+
 CZARN10TreeVolume *CZARN30Doc::FindItem(const char key[kZarnVolumeKeyWidth]) const {
-    const auto found = m_byKey.find(std::string(key, kZarnVolumeKeyWidth));
+    const auto found = m_byKey.find(KeyOf(key));
     return found == m_byKey.end() ? nullptr : found->second;
 }
 
 void CZARN30Doc::Append(CZARN10TreeVolume *item) {
     toScanList.push_back(item);
     m_listed.insert(item);
-    char key[kZarnVolumeKeyWidth];
-    item->GetKey(key);
-    m_byKey.emplace(std::string(key, sizeof key), item);
+    m_byKey.emplace(KeyOf(*item), item);
 }
 
 void CZARN30Doc::Unlist(CZARN10TreeVolume *item) {
     m_listed.erase(item);
-    char key[kZarnVolumeKeyWidth];
-    item->GetKey(key);
-    m_byKey.erase(std::string(key, sizeof key));
+    m_byKey.erase(KeyOf(*item));
 }
 
 void CZARN30Doc::UnlistAll() {

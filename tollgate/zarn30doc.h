@@ -4,11 +4,13 @@
 #ifndef ZARN_TOLLGATE_ZARN30DOC_H
 #define ZARN_TOLLGATE_ZARN30DOC_H
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -38,6 +40,17 @@ struct CZARN30LogonDetails {
 extern const char kExitUnprocessedText[];
 extern const char kReloadUnprocessedText[];
 extern const char kUnprintedText[];
+
+// The 18-byte volume key held in place, so that finding a scanned item allocates nothing.
+struct CZARN30Key {
+    std::array<char, kZarnVolumeKeyWidth> bytes;
+    bool operator==(const CZARN30Key &) const = default;
+};
+struct CZARN30KeyHash {
+    std::size_t operator()(const CZARN30Key &key) const {
+        return std::hash<std::string_view>()(std::string_view(key.bytes.data(), key.bytes.size()));
+    }
+};
 
 class CZARN30Doc : public zarn::Document {
 public:
@@ -129,7 +142,7 @@ private:
     // The To-Scan items as a set, so adding never walks the list.
     std::unordered_set<const CZARN10TreeVolume *> m_listed;
     // ... and by key, so a scan finds its item without walking the list.
-    std::unordered_map<std::string, CZARN10TreeVolume *> m_byKey;
+    std::unordered_map<CZARN30Key, CZARN10TreeVolume *, CZARN30KeyHash> m_byKey;
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
     void UnlistAll();

@@ -1,0 +1,194 @@
+#include "benchstore.h"
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+#include "zarnadmin.h"
+
+namespace zarn::bench {
+
+long ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+// Numbers 0..count-1 as a SQL row source on either back end.
+QString Numbers(Backend backend, long count) {
+    const std::string last = std::to_string(count - 1);
+    return QString::fromStdString(
+        backend == Backend::SQLite
+            ? "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " + last +
+                  ") SELECT i FROM n"
+            : "SELECT generate_series(0, " + last + ") AS i");
+}
+
+// prefix followed by the expression's value in width digits.
+QString Padded(Backend backend, const std::string &prefix, const std::string &expression,
+               int width) {
+    const std::string digits = std::to_string(width);
+    return QString::fromStdString(
+        backend == Backend::SQLite
+            ? "printf('" + prefix + "%0" + digits + "d', " + expression + ")"
+            : "'" + prefix + "' || lpad((" + expression + ")::text, " + digits + ", '0')");
+}
+
+void LoadVolumes(Store &store, Backend backend, long count, const QString &customer,
+                 const QString &media, int customers) {
+    const QString customerId =
+        customers > 1 ? Padded(backend, "C", "i % 1000", 3) : "'" + customer + "'";
+    const QString mediaId = customers > 1 ? "'M' || ((i / 1000) % 3 + 1)" : "'" + media + "'";
+    const uint8_t failed = store.Run(
+        "INSERT INTO volumes (customer_id, media_id, volume, flags, current_repository,"
+        " current_slot, destination_repository, destination_slot, version)"
+        " SELECT " +
+        customerId + ", " + mediaId + ", " + Padded(backend, "V", "i", 7) +
+        ", 16, 'LIB1', i % 500 + 1, 'VLT1', i % 400 + 1, 1 FROM (" + Numbers(backend, count) +
+        ") AS numbers");
+    if (failed) {
+        std::fprintf(stderr, "loading volumes failed: %s\n", store.LastError().c_str());
+    }
+    store.Run("ANALYZE");  // as the server's own maintenance would after a bulk load
+}
+
+void LoadReference(Store &store) {
+    PutRepository(store, {"LIB1", "Library", "", 0});
+    PutRepository(store, {"VLT1", "Vault", "", 0});
+    PutZone(store, {1, "LIB-A", "", "", "LIB1", "", "", 1, 250, 0});
+    PutZone(store, {2, "LIB-B", "", "", "LIB1", "", "", 251, 500, 0});
+    SetMeta(store, "server_id", "BENCH");
+}
+
+void LoadBigCustomer(Store &store, Backend backend, long count) {
+    LoadReference(store);
+    PutCustomer(store, {"BIGC", "Big", 1, 0, "", "", ""});
+    PutMedia(store, {"BIGC", "LTO9", "LTO-9", 0});
+    LoadVolumes(store, backend, count, "BIGC", "LTO9", 1);
+}
+
+double Latencies::Percentile(double fraction) {
+    if (m_samples.empty()) {
+        return 0;
+    }
+    std::sort(m_samples.begin(), m_samples.end());
+    const size_t at =
+        std::min(m_samples.size() - 1,
+                 static_cast<size_t>(fraction * static_cast<double>(m_samples.size())));
+    return std::chrono::duration<double, std::micro>(m_samples[at]).count();
+}
+
+void Latencies::Report(benchmark::State &state, const std::string &prefix) {
+    state.counters[prefix + "median_us"] = Percentile(0.5);
+    state.counters[prefix + "p99_us"] = Percentile(0.99);
+}
+
+namespace {
+
+const char kPlainRead[] =
+    "SELECT flags, current_repository, current_slot, version FROM volumes"
+    " WHERE customer_id = $1 AND media_id = $2 AND volume = $3";
+const char kPlainUpdate[] =
+    "UPDATE volumes SET scanned_repository = 'VLT1', scanned_slot = $4, version = version + 1"
+    " WHERE customer_id = $1 AND media_id = $2 AND volume = $3";
+const char kPlainHistory[] =
+    "INSERT INTO movement_history (at, station, role, action, customer_id, media_id, volume,"
+    " from_repository, from_slot, to_repository, to_slot, flags)"
+    " VALUES (0, 'bench', 'bench', 'moved', $1, $2, $3, 'LIB1', 1, 'VLT1', $4, 0)";
+
+class PlainSqlite : public PlainVolumeWriter {
+public:
+    explicit PlainSqlite(const std::string &path) {
+        sqlite3_open(path.c_str(), &m_db);
+        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
+                     nullptr);
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory}) {
+            sqlite3_stmt *statement = nullptr;
+            sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+            m_statements.push_back(statement);
+        }
+    }
+    ~PlainSqlite() override {
+        for (sqlite3_stmt *statement : m_statements) {
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(m_db);
+    }
+    bool Move(const std::string &customer, const std::string &media, const std::string &volume,
+              int slot) override {
+        bool ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        for (sqlite3_stmt *statement : m_statements) {
+            sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(statement, 3, volume.c_str(), -1, SQLITE_STATIC);
+            if (sqlite3_bind_parameter_count(statement) >= 4) {
+                sqlite3_bind_int(statement, 4, slot);
+            }
+            int step = sqlite3_step(statement);
+            while (step == SQLITE_ROW) {
+                step = sqlite3_step(statement);
+            }
+            ok = ok && step == SQLITE_DONE;
+            sqlite3_reset(statement);
+        }
+        return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+    std::vector<sqlite3_stmt *> m_statements;
+};
+
+class PlainPostgres : public PlainVolumeWriter {
+public:
+    explicit PlainPostgres(const ConnectionSettings &settings) {
+        const std::string info = "host=" + settings.host +
+                                 " port=" + std::to_string(settings.port ? settings.port : 5432) +
+                                 " user=" + settings.user + " dbname=" + settings.database;
+        m_connection = PQconnectdb(info.c_str());
+        int index = 0;
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory}) {
+            PQclear(
+                PQprepare(m_connection, ("s" + std::to_string(index++)).c_str(), sql, 0, nullptr));
+        }
+    }
+    ~PlainPostgres() override { PQfinish(m_connection); }
+    bool Move(const std::string &customer, const std::string &media, const std::string &volume,
+              int slot) override {
+        const std::string slotText = std::to_string(slot);
+        const char *values[] = {customer.c_str(), media.c_str(), volume.c_str(), slotText.c_str()};
+        bool ok = Command("BEGIN");
+        for (int index = 0; index < 3; ++index) {
+            PGresult *result = PQexecPrepared(m_connection, ("s" + std::to_string(index)).c_str(),
+                                              index == 0 ? 3 : 4, values, nullptr, nullptr, 0);
+            const ExecStatusType status = PQresultStatus(result);
+            ok = ok && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK);
+            PQclear(result);
+        }
+        return Command("COMMIT") && ok;
+    }
+
+private:
+    bool Command(const char *sql) {
+        PGresult *result = PQexec(m_connection, sql);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        return ok;
+    }
+    PGconn *m_connection = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<PlainVolumeWriter> PlainVolumeWriter::Open(const ConnectionSettings &settings) {
+    if (settings.host.empty()) {
+        return std::make_unique<PlainSqlite>(settings.database);
+    }
+    return std::make_unique<PlainPostgres>(settings);
+}
+
+}  // namespace zarn::bench
