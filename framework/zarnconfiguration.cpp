@@ -1,0 +1,165 @@
+// Reading the configuration file: libconfig syntax in the "C" locale, UTF-8 text, and the
+// options/variables group put into the environment and the profile.
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <locale.h>
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "zarnwinapp.h"
+
+namespace zarn {
+namespace {
+
+std::string WithoutQuotes(std::string text) {
+    const size_t first = text.find_first_not_of('"');
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of('"') - first + 1);
+}
+
+bool IsEnvironmentName(const std::string &name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) {
+        return false;
+    }
+    for (char c : name) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The line of the first byte that is not part of well-formed UTF-8, or 0 when all is.
+int FirstBadUtf8Line(const std::string &text) {
+    int line = 1;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80           ? 1
+                        : (lead >> 5) == 0x6  ? 2
+                        : (lead >> 4) == 0xE  ? 3
+                        : (lead >> 3) == 0x1E ? 4
+                                              : 0;
+        if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2)) {
+            return line;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                return line;
+            }
+        }
+        line += lead == '\n' ? 1 : 0;
+        i += length;
+    }
+    return 0;
+}
+
+// A relative name: the program's folder (the working folder) first, then the user's and the
+// system's configuration folders for "Quillfen", where installed programs keep theirs.
+std::string LocateFile(const std::string &name) {
+    const std::filesystem::path given(name);
+    if (given.is_absolute() || std::filesystem::exists(given)) {
+        return name;
+    }
+    for (const QString &folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        const std::filesystem::path candidate =
+            std::filesystem::path(folder.toStdString()) / "Quillfen" / given;
+        if (std::filesystem::exists(candidate)) {
+            return candidate.string();
+        }
+    }
+    return name;
+}
+
+// libconfig reads numbers in the "C" locale only: switch this thread to it while reading.
+class CLocaleScope {
+public:
+    CLocaleScope() : m_c(newlocale(LC_ALL_MASK, "C", nullptr)) {
+        m_previous = m_c ? uselocale(m_c) : nullptr;
+    }
+    ~CLocaleScope() {
+        if (m_c) {
+            uselocale(m_previous);
+            freelocale(m_c);
+        }
+    }
+    CLocaleScope(const CLocaleScope &) = delete;
+    CLocaleScope &operator=(const CLocaleScope &) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_previous = nullptr;
+};
+
+}  // namespace
+
+int CZARNWinApp::ReadConfiguration(const std::string &fileName) {
+    std::string name = fileName;
+    if (const char *variable = std::getenv("ZARNCONFIGFILE"); variable && *variable) {
+        name = WithoutQuotes(variable);
+    }
+    const std::string path = LocateFile(name);
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    config_set_include_dir(&m_configuration, folder.empty() ? "." : folder.c_str());
+    int line = 0;
+    std::string error;
+    {
+        CLocaleScope cLocale;
+        if (config_read_file(&m_configuration, path.c_str()) != CONFIG_TRUE) {
+            line = config_error_line(&m_configuration);
+            const char *text = config_error_text(&m_configuration);
+            error = text ? text : "unknown error";
+        }
+    }
+    if (error.empty()) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        if ((line = FirstBadUtf8Line(bytes.str())) != 0) {
+            error = "text is not UTF-8";
+        }
+    }
+    if (!error.empty()) {
+        // Whatever was read before the error is dropped: the program goes on with nothing.
+        config_destroy(&m_configuration);
+        config_init(&m_configuration);
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      "Failed to read configuration file (%s): Line(%d) - Error(%s)", name.c_str(),
+                      line, error.c_str());
+        m_services.ui->MessageBox(text, "Configuration Error", kBoxOk | kBoxIconError);
+        return 0;
+    }
+    ApplyVariables();
+    m_configurationLoaded = 1;
+    return 0;
+}
+
+void CZARNWinApp::ApplyVariables() {
+    config_setting_t *variables = config_lookup(&m_configuration, "options/variables");
+    if (!variables || !config_setting_is_group(variables)) {
+        return;
+    }
+    for (int i = 0; i < config_setting_length(variables); ++i) {
+        config_setting_t *member = config_setting_get_elem(variables, i);
+        const char *memberName = config_setting_name(member);
+        const char *value = config_setting_get_string(member);
+        if (!memberName || !value || !IsEnvironmentName(memberName)) {
+            continue;
+        }
+        const std::string unquoted = WithoutQuotes(value);
+        setenv(memberName, unquoted.c_str(), 1);
+        m_profile->WriteString("variables", memberName, unquoted);
+    }
+    m_profile->Flush();
+}
+
+}  // namespace zarn

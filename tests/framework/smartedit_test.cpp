@@ -1,0 +1,104 @@
+// The SmartEdit field: its shortcut file, and the real widget driven by key events.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <sstream>
+
+#include "supportfixtures.h"
+#include "zarnedit.h"
+
+using namespace zarn;
+using namespace zarn::test;
+
+namespace {
+
+TEST(SmartEditFile, LinesForTheFieldInAnyCaseWithTheirTexts) {
+    std::istringstream file(
+        "% shortcuts of the customer filter\n"
+        "customerfilter AC ACME*   \r\n"
+        "CustomerFilter\tB\tBETA and   friends\n"
+        "OtherField AC nothing\n"
+        "CUSTOMERFILTER EMPTY\n"
+        "CustomerFilter AC ACME???\n"  // a later key replaces an earlier one
+        "CustomerFilter\n" +
+        std::string(2000, 'x') + "\n");
+    const auto shortcuts = ReadSmartEditShortcuts(file, "CustomerFilter");
+    EXPECT_THAT(shortcuts, ::testing::ElementsAre(::testing::Pair("AC", "ACME???"),
+                                                  ::testing::Pair("B", "BETA and   friends"),
+                                                  ::testing::Pair("EMPTY", "")));
+}
+
+class SmartEditField : public ::testing::Test {
+protected:
+    TempDir folder;
+    std::unique_ptr<Profile> profile;
+    std::unique_ptr<CZARNEdit> field;
+    const std::string replacement150 = std::string(150, 'R');
+
+    void SetUp() override {
+        Profile::RedirectForTests(folder.Path().string());
+        profile = std::make_unique<Profile>("ZARNTollgate");
+        folder.WriteFile("ZARNSmartEdit.txt",
+                         "customerfilter ABC ACME, BETA\n"
+                         "CustomerFilter EMPTY\n"
+                         "CustomerFilter LONG " +
+                             replacement150 + "\n");
+        field = Make();
+    }
+    std::unique_ptr<CZARNEdit> Make() {
+        auto made = std::make_unique<CZARNEdit>(*profile, nullptr,
+                                                (folder.Path() / "ZARNSmartEdit.txt").string());
+        made->SetSmartEditId("CustomerFilter", "Customer Filter String");
+        made->show();
+        return made;
+    }
+};
+
+TEST_F(SmartEditField, TypingAKeyShowsItsTextAndF5TakesIt) {
+    QTest::keyClicks(field.get(), "AB");
+    EXPECT_EQ(field->Tip(), "");
+    QTest::keyClick(field.get(), 'C');
+    EXPECT_EQ(field->Tip(), "Hit F5 to set to ACME, BETA");
+    QTest::keyClick(field.get(), Qt::Key_F5);
+    EXPECT_EQ(field->text(), "ACME, BETA");
+    QTest::keyClick(field.get(), Qt::Key_X);
+    EXPECT_EQ(field->Tip(), "") << "no key: the tip goes";
+}
+
+TEST_F(SmartEditField, AnEmptyTextEmptiesTheFieldAndLongTextsAreCutInTheTip) {
+    QTest::keyClicks(field.get(), "EMPTY");
+    EXPECT_EQ(field->Tip(), "Hit F5 to set to ");
+    QTest::keyClick(field.get(), Qt::Key_F5);
+    EXPECT_EQ(field->text(), "");
+    QTest::keyClicks(field.get(), "LONG");
+    EXPECT_EQ(field->Tip().toStdString(), "Hit F5 to set to " + std::string(97, 'R') + "...");
+}
+
+TEST_F(SmartEditField, F2ListsTheKeysAndF11SavesTheDefaultForTheNextStart) {
+    QTest::keyClick(field.get(), Qt::Key_F2);
+    EXPECT_EQ(field->Tip(),
+              "The Smart Edit ID for this window is: CustomerFilter (3 keys "
+              "defined). Keys:\n\nABC\nEMPTY\nLONG\n");
+    QTest::keyClicks(field.get(), "ACME*");
+    QTest::keyClick(field.get(), Qt::Key_F11);
+    EXPECT_EQ(field->Tip(), "Default value saved as: ACME*");
+    field.reset();
+    profile = std::make_unique<Profile>("ZARNTollgate");
+    field = Make();
+    EXPECT_EQ(field->text(), "ACME*");
+}
+
+TEST_F(SmartEditField, WithoutAShortcutFileNothingBreaks) {
+    CZARNEdit bare(*profile, nullptr, (folder.Path() / "missing.txt").string());
+    bare.SetSmartEditId("CustomerFilter", "Customer Filter String");
+    QTest::keyClick(&bare, Qt::Key_F2);
+    EXPECT_EQ(bare.Tip(),
+              "The Smart Edit ID for this window is: CustomerFilter (0 keys "
+              "defined). Keys:\n\n");
+    QTest::keyClick(&bare, Qt::Key_F5);
+    EXPECT_EQ(bare.text(), "");
+}
+
+}  // namespace
