@@ -15,7 +15,12 @@ public:
         opened.push_back(url);
         return handlerPresent;
     }
+    bool Print(const std::string &path) override {
+        printed.push_back(path);
+        return handlerPresent;
+    }
     std::vector<std::string> opened;
+    std::vector<std::string> printed;
     bool handlerPresent = true;
 };
 

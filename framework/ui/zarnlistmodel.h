@@ -1,0 +1,52 @@
+// The model under every list: the source's cell texts produced on demand for the rows the
+// list shows (item numbers of the source), the sorted column shaded where a cell still has
+// the default colours, and one row's change signalled without resetting the rest.
+#ifndef ZARN_FRAMEWORK_UI_ZARNLISTMODEL_H
+#define ZARN_FRAMEWORK_UI_ZARNLISTMODEL_H
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <vector>
+
+#include "zarnlistsource.h"
+
+namespace zarn {
+
+// The light grey of the sorted column.
+constexpr int kSortedColumnShade = 0xF5F5F5;
+
+class CZARNListModel : public QAbstractTableModel {
+public:
+    explicit CZARNListModel(ListSource *source, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Shows these items, in this order.
+    void SetRows(std::vector<int> rows);
+    const std::vector<int> &Rows() const { return m_rows; }
+    int ItemAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // The row showing the item, or -1.
+    int RowOf(int item) const;
+    // One item's cells changed.
+    void ItemChanged(int item);
+    // The columns or the whole source changed.
+    void SourceReset();
+    void SetSortedColumn(int column);
+    void SetIcons(std::vector<QIcon> icons) { m_icons = std::move(icons); }
+    ListSource &Source() const { return *m_source; }
+
+private:
+    ListSource *m_source;
+    std::vector<int> m_rows;
+    std::vector<int> m_rowOfItem;  // item -> row, -1 when not shown
+    int m_sortedColumn = -1;
+    std::vector<QIcon> m_icons;
+};
+
+}  // namespace zarn
+
+#endif

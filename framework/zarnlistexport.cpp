@@ -1,0 +1,252 @@
+#include "zarnlistexport.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "reportwriter.h"
+
+namespace zarn {
+namespace {
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// Length of the UTF-8 sequence at text[i], or 0 when it is not well-formed.
+size_t Utf8Length(const std::string &text, size_t i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
+    if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2) ||
+        (length == 4 && lead > 0xF4)) {
+        return 0;
+    }
+    for (size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    if (length == 3) {
+        const unsigned second = static_cast<unsigned char>(text[i + 1]);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+            (lead == 0xEF && second == 0xBF &&
+             (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE)) {
+            return 0;  // overlong, a surrogate, or U+FFFE/U+FFFF
+        }
+    }
+    if (length == 4) {
+        const unsigned second = static_cast<unsigned char>(text[i + 1]);
+        if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// The text as XML character data inside CDATA sections.
+std::string CdataText(const std::string &text) {
+    std::string out = "<![CDATA[";
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\r') {
+            out += "]]>&#13;<![CDATA[";  // a raw CR would be read back as LF
+            ++i;
+            continue;
+        }
+        if (c < 0x20 && c != '\t' && c != '\n') {
+            ++i;  // no XML 1.0 document can hold it
+            continue;
+        }
+        if (text.compare(i, 3, "]]>") == 0) {
+            out += "]]]]><![CDATA[>";
+            i += 3;
+            continue;
+        }
+        const size_t length = Utf8Length(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        out.append(text, i, length);
+        i += length;
+    }
+    return out + "]]>";
+}
+
+std::vector<std::string> Titles(const ListSource &source) {
+    std::vector<std::string> titles;
+    for (int column = 0; column < source.ColumnCount(); ++column) {
+        titles.push_back(source.ColumnTitle(column));
+    }
+    return titles;
+}
+
+int Written(std::ofstream &file) {
+    file.close();
+    return file ? 0 : (errno ? errno : EIO);
+}
+
+}  // namespace
+
+ColumnLayout GetColumnLayout(const ListSource &source, const std::vector<int> &allItems) {
+    ColumnLayout layout;
+    layout.titles = Titles(source);
+    for (int column = 0; column < source.ColumnCount(); ++column) {
+        size_t widest = layout.titles[column].size();
+        for (int item : allItems) {
+            widest = std::max(widest, source.CellText(item, column).size());
+        }
+        layout.widths.push_back(static_cast<unsigned>(widest));
+    }
+    return layout;
+}
+
+std::string CsvCell(const std::string &text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    return out + "\"";
+}
+
+std::string XmlName(const std::string &title) {
+    std::string name;
+    for (char c : title) {
+        name += IsAsciiLetterOrDigit(c) ? c : '_';
+    }
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
+        name.insert(name.begin(), '_');
+    }
+    return name;
+}
+
+std::string XmlElement(const std::string &title, const std::string &text) {
+    const std::string name = XmlName(title);
+    return "<" + name + ">" + CdataText(text) + "</" + name + ">";
+}
+
+int WriteCsv(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        return kExportOpenFailed;
+    }
+    const int columns = source.ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        file << (column ? "," : "") << CsvCell(source.ColumnTitle(column));
+    }
+    for (int item : items) {
+        file << "\r\n";
+        for (int column = 0; column < columns; ++column) {
+            file << (column ? "," : "") << CsvCell(source.CellText(item, column));
+        }
+    }
+    return Written(file);
+}
+
+int WriteXml(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        return kExportOpenFailed;
+    }
+    const std::vector<std::string> titles = Titles(source);
+    file << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ZARNXML>\r\n";
+    for (int item : items) {
+        file << "<record>\r\n";
+        for (size_t column = 0; column < titles.size(); ++column) {
+            file << "\t"
+                 << XmlElement(titles[column], source.CellText(item, static_cast<int>(column)))
+                 << "\r\n";
+        }
+        file << "</record>\r\n";
+    }
+    file << "</ZARNXML>\r\n";
+    return Written(file);
+}
+
+int WriteExcel(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+    // Rows go straight to the file as they are written: a list of 100,000 rows needs neither
+    // the memory nor the time of a shared-strings table.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook *workbook = workbook_new_opt(path.c_str(), &options);
+    if (!workbook) {
+        return kExportOpenFailed;
+    }
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, "Export");
+    const int columns = source.ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
+                               source.ColumnTitle(column).c_str(), nullptr);
+    }
+    lxw_row_t row = 1;
+    for (int item : items) {
+        for (int column = 0; column < columns; ++column) {
+            worksheet_write_string(sheet, row, static_cast<lxw_col_t>(column),
+                                   source.CellText(item, column).c_str(), nullptr);
+        }
+        ++row;
+    }
+    return workbook_close(workbook) == LXW_NO_ERROR ? 0 : EIO;
+}
+
+int WriteReport(const ReportExport &options, const ListSource &source,
+                const std::vector<int> &allItems, const std::vector<int> &items) {
+    ReportWriter report;
+    if (int failed = ReportInit(&report)) {
+        return failed;
+    }
+    FILE *file = nullptr;
+    if (options.pdf) {
+        report.format = ZARN_REPORT_PDF;
+        report.SetOrientation(&report, options.landscape);
+        report.SetPageSize(&report, options.pageSize);
+        report.SetOutputFile(&report, options.path.c_str());
+        report.SetLogo(&report, options.logo.c_str());
+        std::snprintf(report.columnDeleteList, sizeof report.columnDeleteList, "%.127s",
+                      options.excludedColumns.c_str());
+    } else {
+        file = std::fopen(options.path.c_str(), "w");
+        if (!file) {
+            report.Close(&report);
+            return kExportOpenFailed;
+        }
+        report.output = file;
+    }
+    const ColumnLayout layout = GetColumnLayout(source, allItems);
+    for (size_t column = 0; column < layout.titles.size(); ++column) {
+        report.AddColumn(&report, layout.widths[column], layout.titles[column].c_str(), 0);
+    }
+    report.PrintHeader(&report, nullptr, options.description.c_str(), "%s", options.notes.c_str());
+    const int columns = source.ColumnCount();
+    for (int item : items) {
+        std::string row;
+        for (int column = 0; column < columns; ++column) {
+            row += source.CellText(item, column) + " |";
+        }
+        report.PrintRow(&report, "%s", row.c_str());
+    }
+    report.PrintTrailer(&report);
+    int result = 0;
+    if (file && std::fclose(file) != 0) {
+        result = errno ? errno : EIO;
+    }
+    report.Close(&report);
+    return result ? result : report.GetResult(&report);
+}
+
+}  // namespace zarn

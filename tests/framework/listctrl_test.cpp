@@ -1,0 +1,269 @@
+// The smart list control as the operator uses it: real widgets, real key and mouse events.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "scripteddesktop.h"
+#include "scripteduiservices.h"
+#include "supportfixtures.h"
+#include "tablesource.h"
+#include "zarnexportdialogs.h"
+#include "zarnlistctrl.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+std::string ScreenshotPath(const char *name) {
+    const char *folder = std::getenv("ZARN_SCREENSHOTS");
+    return (std::filesystem::path(folder ? folder : ".") / name).string();
+}
+
+class ListCtrlTest : public ::testing::Test {
+protected:
+    TempDir folder;
+    TableSource table;
+    ScriptedUiServices ui;
+    ScriptedDesktop desktop;
+    ScriptedExportDialogs dialogs;
+    std::unique_ptr<Profile> profile;
+    std::unique_ptr<CZARNListCtrl> list;
+
+    void SetUp() override {
+        Profile::RedirectForTests(folder.Path().string());
+        profile = std::make_unique<Profile>("ZARNTollgate");
+        table.titles = {"Volume", "Slot", "Customer"};
+        for (int i = 0; i < 12; ++i) {
+            table.cells.push_back({"V" + std::to_string(100 + (i * 7) % 12),
+                                   std::to_string((i * 5) % 12), i % 2 ? "ACME" : "BETA"});
+        }
+        list = std::make_unique<CZARNListCtrl>(
+            &table, ListServices{&ui, &desktop, profile.get(), &dialogs, "Kestrava Tollgate", ""});
+        list->resize(500, 300);
+        list->show();
+        list->Refresh();
+    }
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list->Model()->rowCount(); ++row) {
+            texts.push_back(list->Model()->index(row, column).data().toString().toStdString());
+        }
+        return texts;
+    }
+    void ClickHeader(int column) {
+        QHeaderView *header = list->Header();
+        const QPoint where(header->sectionViewportPosition(column) + 5, 5);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, where);
+    }
+    void CtrlKey(Qt::Key key) { QTest::keyClick(list->ReportView(), key, Qt::ControlModifier); }
+};
+
+TEST_F(ListCtrlTest, TheModelPassesQtsModelChecks) {
+    QAbstractItemModelTester tester(list->Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    list->OnFilterChange(2, "ACME");
+    list->SetRows({});
+    list->Refresh();
+    list->ItemChanged(3);
+    EXPECT_EQ(list->Model()->rowCount(), 6);
+}
+
+TEST_F(ListCtrlTest, HeaderClicksMoveTheArrowAndFlipTheDirection) {
+    ClickHeader(1);
+    EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::Up);
+    EXPECT_EQ(list->Header()->sortIndicatorSection(), 1);
+    EXPECT_EQ(list->Header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(Column(1).front(), "0");
+    ClickHeader(1);
+    EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::Down);
+    EXPECT_EQ(Column(1).front(), "9");
+    ClickHeader(0);  // the old arrow goes; the new column shows the flipped direction
+    EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::None);
+    EXPECT_EQ(list->Sort().ArrowOn(0), SortArrow::Up);
+    EXPECT_EQ(Column(0).front(), "V100");
+    EXPECT_EQ(Column(0).back(), "V111");
+}
+
+TEST_F(ListCtrlTest, OnlyPlainCellsOfTheSortedColumnAreShaded) {
+    table.styles[{0, 1}] = CellStyle{0xFF0000, -1};
+    ClickHeader(1);
+    const QModelIndex plain = list->Model()->index(list->Model()->RowOf(1), 1);
+    const QModelIndex red = list->Model()->index(list->Model()->RowOf(0), 1);
+    const QModelIndex other = list->Model()->index(list->Model()->RowOf(1), 0);
+    EXPECT_EQ(plain.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(245, 245, 245));
+    EXPECT_EQ(red.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
+    EXPECT_EQ(other.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
+}
+
+TEST_F(ListCtrlTest, AFilterTypedIntoTheHeaderKeepsMatchingRows) {
+    QLineEdit *field = list->Header()->FilterField(1);
+    ASSERT_NE(field, nullptr);
+    QTest::keyClicks(field, "1*");
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_THAT(Column(1), ::testing::Each(::testing::StartsWith("1")));
+    EXPECT_EQ(Column(1).size(), 3u) << "1, 10, 11";
+    field->clear();
+    EXPECT_EQ(list->Model()->rowCount(), 12) << "a cleared filter shows every row again";
+    list->SetSortColumn(0);
+    list->ToggleSortDirection();
+    QTest::keyClicks(field, "1*");
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::qWait(10);
+    list->grab().save(QString::fromStdString(ScreenshotPath("list-filtered.png")));
+}
+
+TEST_F(ListCtrlTest, ControlKeysSelectInvertAndCycleTheViews) {
+    CtrlKey(Qt::Key_A);
+    EXPECT_EQ(list->SelectedCount(), 12);
+    list->ReportView()->selectionModel()->clearSelection();
+    list->ReportView()->selectRow(2);
+    CtrlKey(Qt::Key_I);
+    EXPECT_EQ(list->SelectedCount(), 11);
+    EXPECT_EQ(list->SelectedItems().front(), list->Model()->ItemAt(0));
+
+    EXPECT_EQ(list->Mode(), CZARNListCtrl::ViewMode::Report);
+    CtrlKey(Qt::Key_S);
+    EXPECT_EQ(list->Mode(), CZARNListCtrl::ViewMode::Icon);
+    for (Qt::Key key : {Qt::Key_S, Qt::Key_S, Qt::Key_S}) {
+        QTest::keyClick(list->IconView(), key, Qt::ControlModifier);
+    }
+    EXPECT_EQ(list->Mode(), CZARNListCtrl::ViewMode::Report) << "four times: back where it began";
+    EXPECT_EQ(list->SelectedCount(), 11) << "the views share the selection";
+}
+
+TEST_F(ListCtrlTest, ExportWithNothingSelectedAsksAndNoCancels) {
+    ui.Answer(kAnswerNo);
+    CtrlKey(Qt::Key_E);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Selection Required");
+    EXPECT_EQ(ui.boxes[0].text,
+              "This operation requires you to have at least one item selected.\n\nWould you "
+              "like to select all items?");
+    EXPECT_EQ(dialogs.typeDialogs, 0);
+    ui.Answer(kAnswerYes);
+    CtrlKey(Qt::Key_E);  // yes: everything is selected and the type dialog comes
+    EXPECT_EQ(list->SelectedCount(), 12);
+    EXPECT_EQ(dialogs.typeDialogs, 1);
+}
+
+TEST_F(ListCtrlTest, TheFooterCountsWithThousandsSeparators) {
+    table.cells.assign(1234, {"V", "1", "C"});
+    list->AttachFooter(1001);
+    list->Refresh();
+    EXPECT_EQ(list->Footer()->Text(0), "Total Items 1,234");
+    EXPECT_EQ(list->Footer()->Text(1), "") << "shown only with a selection";
+    list->ReportView()->selectRow(41);
+    EXPECT_EQ(list->Footer()->Text(1), "Total Selected 1");
+    EXPECT_EQ(list->Footer()->Text(2), "First Selection 42");
+    list->ReportView()->selectRow(2);
+    QApplication::processEvents();
+    list->grab().save(QString::fromStdString(ScreenshotPath("list-footer.png")));
+}
+
+TEST_F(ListCtrlTest, AnEmptyListSaysSo) {
+    table.cells.clear();
+    list->Refresh();
+    const QImage empty = list->ReportView()->viewport()->grab().toImage();
+    empty.save(QString::fromStdString(ScreenshotPath("list-empty.png")));
+    const QPoint centre = empty.rect().center();
+    EXPECT_NE(empty.pixelColor(centre.x() - 150, centre.y() - 15), QColor(Qt::white))
+        << "the rounded box";
+    table.cells.push_back({"V1", "1", "ACME"});
+    list->Refresh();
+    const QImage filled = list->ReportView()->viewport()->grab().toImage();
+    EXPECT_EQ(filled.pixelColor(centre.x() - 150, centre.y() - 15), QColor(Qt::white));
+}
+
+class CommandRecorder : public CommandTarget {
+public:
+    std::vector<int> commands;
+    void OnCommand(int command) override { commands.push_back(command); }
+};
+
+TEST_F(ListCtrlTest, TheContextMenuComesFromItsResource) {
+    RegisterMenuResource(7001, [](QMenuBar &bar) {
+        QMenu *first = bar.addMenu("LIST");
+        AddCommand(*first, "&Remove", 501);
+        AddCommand(*first, "E&xport", 502);
+    });
+    CommandRecorder target;
+    int initialised = 0;
+    list->SetContextMenu(
+        7001, 0,
+        [&](QMenu *menu) {
+            ++initialised;
+            menu->actions()[0]->setEnabled(false);
+        },
+        &target);
+    QTimer::singleShot(50, []() {
+        QMenu *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (open) {
+            open->setActiveAction(open->actions()[1]);
+            QTest::keyClick(open, Qt::Key_Return);
+        }
+    });
+    list->ShowContextMenu(list->mapToGlobal(QPoint(20, 40)));
+    EXPECT_EQ(initialised, 1);
+    EXPECT_THAT(target.commands, ElementsAre(502));
+
+    ui.Answer(kAnswerOk);
+    list->SetContextMenu(7002, 0, nullptr, &target);
+    list->ShowContextMenu({});
+    EXPECT_EQ(ui.boxes.back().text, "Unable to load menu resource");
+    ui.Answer(kAnswerOk);
+    list->SetContextMenu(7001, 3, nullptr, &target);
+    list->ShowContextMenu({});
+    EXPECT_EQ(ui.boxes.back().text, "Unable to find submenu");
+}
+
+TEST_F(ListCtrlTest, ProfileEntriesLiveInTheListsSection) {
+    list->WriteListInt("PDFPageSize", 3);
+    list->WriteListString("PDFExclusionColumns", "2");
+    EXPECT_EQ(list->GetListInt("PDFPageSize", 0), 3);
+    EXPECT_EQ(profile->GetString("CListCtrl_", "PDFExclusionColumns", ""), "2");
+}
+
+TEST(ExportTypeDialogTest, TheFooterCountsAndSelectAllSelectsEverything) {
+    TableSource table;
+    table.titles = {"Volume"};
+    table.cells.assign(10, {"V"});
+    TableList list(table);
+    list.selected = {3, 4};
+    ExportTypeDialog dialog(list, false);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dialog.FooterText(), "The export will contain 2 selected records (of 10 available).");
+    auto *selectAll = dialog.findChild<QPushButton *>("selectAll");
+    ASSERT_NE(selectAll, nullptr);
+    EXPECT_TRUE(selectAll->isVisible());
+    EXPECT_FALSE(dialog.findChild<QRadioButton *>("mail")->isVisible());
+    dialog.grab().save(QString::fromStdString(ScreenshotPath("export-type.png")));
+    QTest::mouseClick(selectAll, Qt::LeftButton);
+    EXPECT_EQ(dialog.FooterText(),
+              "The export will contain 10 selected records (of 10 available).");
+    EXPECT_FALSE(selectAll->isEnabled());
+    EXPECT_TRUE(dialog.isVisible()) << "the dialog stays, with the same choice";
+    // A radio button or check box takes clicks on its indicator and label, at its left.
+    for (QAbstractButton *button :
+         {static_cast<QAbstractButton *>(dialog.findChild<QRadioButton *>("xml")),
+          static_cast<QAbstractButton *>(dialog.findChild<QCheckBox *>("openWhenDone"))}) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+    const ExportTypeChoice choice = dialog.Choice();
+    EXPECT_EQ(choice.type, kExportXml);
+    EXPECT_FALSE(choice.openWhenDone);
+}
+
+}  // namespace
