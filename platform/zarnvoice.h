@@ -24,6 +24,10 @@ std::unique_ptr<Voice> CreateEspeakVoice(std::string &error);
 bool SynthesizeToSamples(const std::string &utf8, std::vector<short> &samples, int &rate,
                          std::string &error);
 
+// Writes every text as one line of a file, at once (a speech log for replays and set-ups).
+// Null with error when the file cannot be written.
+std::unique_ptr<Voice> CreateFileVoice(const std::string &path, std::string &error);
+
 // Keeps every text it is given, for tests and for running without sound.
 class RecordingVoice : public Voice {
 public:

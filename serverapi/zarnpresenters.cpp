@@ -98,6 +98,9 @@ void CZARN10ProgressWnd::Start() {
 }
 
 void CZARN10ProgressWnd::SetLine1(const char *format, ...) {
+    if (!m_presenter->WantsUpdate()) {
+        return;
+    }
     va_list arguments;
     va_start(arguments, format);
     m_presenter->SetLine(1, zarn::Formatted(format, arguments));
@@ -105,6 +108,9 @@ void CZARN10ProgressWnd::SetLine1(const char *format, ...) {
 }
 
 void CZARN10ProgressWnd::SetLine2(const char *format, ...) {
+    if (!m_presenter->WantsUpdate()) {
+        return;
+    }
     va_list arguments;
     va_start(arguments, format);
     m_presenter->SetLine(2, zarn::Formatted(format, arguments));
@@ -112,7 +118,9 @@ void CZARN10ProgressWnd::SetLine2(const char *format, ...) {
 }
 
 void CZARN10ProgressWnd::SetPosition(unsigned done, unsigned total) {
-    m_presenter->SetPosition(done, total);
+    if (done == total || m_presenter->WantsUpdate()) {
+        m_presenter->SetPosition(done, total);
+    }
 }
 
 int CZARN10ProgressWnd::HasCancelled() {

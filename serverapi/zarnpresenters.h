@@ -21,6 +21,9 @@ public:
     // Polled between steps: true once the operator has asked to cancel.
     virtual bool CancelRequested() = 0;
     virtual void Stop() = 0;
+    // False while a new line or position would not be shown yet: a pass of 100,000 steps then
+    // does not even format its lines.
+    virtual bool WantsUpdate() { return true; }
 };
 
 struct ResultListEntry {

@@ -270,9 +270,9 @@ int CZARN30Doc::AutoComplete(CZARN10RCList &results) {
     return failed;
 }
 
-std::vector<CZARN10TreeVolume *> CZARN30Doc::FilterToScan(
+std::vector<int> CZARN30Doc::FilterToScan(
     const std::function<bool(const CZARN10TreeVolume &)> &passes) {
-    std::vector<CZARN10TreeVolume *> rows;
+    std::vector<int> rows;
     for (std::size_t i = 0; i < toScanList.size(); ++i) {
         CZARN10TreeVolume *item = toScanList[i];
         if (item->state != 0 && item->state != 3) {
@@ -283,7 +283,7 @@ std::vector<CZARN10TreeVolume *> CZARN30Doc::FilterToScan(
                 m_firstUnscannedFrom = i;
             }
             item->state = 0;
-            rows.push_back(item);
+            rows.push_back(static_cast<int>(i));
         } else {
             item->state = 3;
         }

@@ -71,7 +71,7 @@ public:
     int changedLocationCount = 0;
     std::unique_ptr<CZARN10TreeRoot> treeRoot;
     CZARN30Filters filters;
-    CZARN30QueryExceptions queryExceptions;
+    CQueryExceptionDlg queryExceptions;
     int oldTreeWarned = 0;
     int currentZone = 0;
     int currentSlot = 0;
@@ -110,10 +110,9 @@ public:
     // Marks every unscanned item scanned and writes it; each item's result goes to results.
     // Returns how many writes failed (those items stay scanned and not updated).
     int AutoComplete(CZARN10RCList &results);
-    // The To-Scan list's filters: items not scanned that pass become state 0 and are
-    // returned in list order, the others state 3 (hidden).
-    std::vector<CZARN10TreeVolume *> FilterToScan(
-        const std::function<bool(const CZARN10TreeVolume &)> &passes);
+    // The To-Scan list's filters: items not scanned that pass become state 0 and their
+    // positions in the list are returned in order; the others become state 3 (hidden).
+    std::vector<int> FilterToScan(const std::function<bool(const CZARN10TreeVolume &)> &passes);
     void ClearSlotConfirmation();
     // Mode 0: by key; mode 1: pick order (unless NoSort).
     void SortToScan(int mode);

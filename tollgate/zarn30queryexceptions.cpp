@@ -37,7 +37,7 @@ std::vector<std::string> SplitExceptionLine(const std::string &line) {
     return fields;
 }
 
-void CZARN30QueryExceptions::Load() {
+void CQueryExceptionDlg::Load() {
     m_entries.clear();
     std::ifstream input(m_path);
     if (input) {
@@ -45,7 +45,7 @@ void CZARN30QueryExceptions::Load() {
     }
 }
 
-void CZARN30QueryExceptions::Load(std::istream &input) {
+void CQueryExceptionDlg::Load(std::istream &input) {
     m_entries.clear();
     std::string piece;
     char c = 0;
@@ -61,7 +61,7 @@ void CZARN30QueryExceptions::Load(std::istream &input) {
     }
 }
 
-void CZARN30QueryExceptions::TakeLine(std::string line) {
+void CQueryExceptionDlg::TakeLine(std::string line) {
     if (line.empty() || line[0] == '#') {
         return;
     }
@@ -80,7 +80,7 @@ void CZARN30QueryExceptions::TakeLine(std::string line) {
     }
 }
 
-int CZARN30QueryExceptions::Match(const CZARN10TreeVolume &item) const {
+int CQueryExceptionDlg::Match(const CZARN10TreeVolume &item) const {
     const std::string values[5] = {item.GetCustomerId(), item.GetMediaId(), item.volumeSerial,
                                    item.GetRepositoryId(1), item.GetRepositoryId(0)};
     for (const QueryPermissionsItem &entry : m_entries) {
@@ -93,4 +93,11 @@ int CZARN30QueryExceptions::Match(const CZARN10TreeVolume &item) const {
         }
     }
     return 0;
+}
+
+void CQueryExceptionDlg::DoModal() {
+    Load();
+    if (presenter) {
+        presenter->Show(m_entries);
+    }
 }

@@ -17,9 +17,17 @@ struct QueryPermissionsItem {
     std::array<CZARNFilter, 5> patterns;
 };
 
-class CZARN30QueryExceptions {
+// Shows the table (the "Query Exceptions" window); tests and the program provide it.
+class QueryExceptionPresenter {
 public:
-    explicit CZARN30QueryExceptions(std::string path = "QueryExceptions.txt")
+    virtual ~QueryExceptionPresenter() = default;
+    virtual void Show(const std::vector<QueryPermissionsItem> &entries) = 0;
+};
+
+// The query exception table, and its window.
+class CQueryExceptionDlg {
+public:
+    explicit CQueryExceptionDlg(std::string path = "QueryExceptions.txt")
         : m_path(std::move(path)) {}
 
     void SetPath(std::string path) { m_path = std::move(path); }
@@ -30,6 +38,9 @@ public:
     int Match(const CZARN10TreeVolume &item) const;
 
     const std::vector<QueryPermissionsItem> &Entries() const { return m_entries; }
+    // Reads the file again and shows the table; it changes nothing.
+    void DoModal();
+    QueryExceptionPresenter *presenter = nullptr;
 
 private:
     void TakeLine(std::string line);

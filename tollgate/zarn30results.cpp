@@ -33,3 +33,15 @@ std::string KeyDisplayText(const char key[kZarnVolumeKeyWidth]) {
 std::string CZARN30BadScanItem::GetDisplayKey() const {
     return KeyDisplayText(key);
 }
+
+std::string CZARN30BadScanItem::GetCustomerId() const {
+    return std::string(key, strnlen(key, 4));
+}
+
+std::string CZARN30BadScanItem::GetMediaId() const {
+    return std::string(key + 4, strnlen(key + 4, 4));
+}
+
+std::string CZARN30BadScanItem::GetVolumeSerial() const {
+    return std::string(key + 8, strnlen(key + 8, 10));
+}

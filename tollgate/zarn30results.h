@@ -33,6 +33,10 @@ public:
 
     const char *GetResultText() const { return ScanResultText(result); }
     std::string GetDisplayKey() const;
+    // The key's three parts, each up to its first NUL.
+    std::string GetCustomerId() const;
+    std::string GetMediaId() const;
+    std::string GetVolumeSerial() const;
 };
 
 #endif

@@ -55,6 +55,9 @@ intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
                 OnVolumeForSlotAllocation(result, *scanned);
             }
             break;
+        case kMsgLogonAndBuild:
+            Logon();
+            break;
         default:
             return 0;
     }
@@ -239,15 +242,19 @@ uint8_t CZARN30MainLogic::Validate(const char key[kZarnVolumeKeyWidth], CZARN10T
     if (item->state == 1) {
         return kScanAlreadyScanned;
     }
-    item->state = 1;
+    MarkScanned(*item);
+    return kScanOK;
+}
+
+void CZARN30MainLogic::MarkScanned(CZARN10TreeVolume &item) {
+    item.state = 1;
     m_doc.unprinted = 1;
     --m_doc.toScanCount;
     ++m_doc.scannedCount;
-    if (pick) {
-        item->container = m_doc.currentContainerNumber;
+    if (m_doc.IsPickMode()) {
+        item.container = m_doc.currentContainerNumber;
     }
-    UpdateScanned(*item);
-    return kScanOK;
+    UpdateScanned(item);
 }
 
 void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned) {
@@ -344,6 +351,9 @@ void CZARN30MainLogic::OnZoneSlot(int zone, int slot) {
         m_doc.currentSlot = slot;
     }
     m_doc.ClearSlotConfirmation();
+    if (onPanes) {
+        onPanes();
+    }
     if (m_doc.IsPickMode()) {
         AnnounceNextPick();
     }

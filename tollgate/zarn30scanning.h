@@ -5,6 +5,7 @@
 #define ZARN_TOLLGATE_ZARN30SCANNING_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "zarn10rclist.h"
@@ -18,12 +19,21 @@ constexpr unsigned kMsgControlCharacter = 1329;
 constexpr unsigned kMsgZoneSlot = 1330;
 constexpr unsigned kMsgVolumeForSlot = 1331;
 constexpr unsigned kMsgVolumeForSlotAllocation = 1332;
+// Sent by the splash when it goes: log on, and the tree view builds the tree.
+constexpr unsigned kMsgLogonAndBuild = 1524;
 
 // The command-done flags word; each sets its menu item's check mark.
 constexpr unsigned kDoneTreeBuilt = 0x1;
 constexpr unsigned kDoneScanStarted = 0x4;
 constexpr unsigned kDoneServerUpdated = 0x8;
 constexpr unsigned kDoneReceiptsPrinted = 0x10;
+
+// The "Scan Error Warning" dialog over the error list; true for "&Clear Warning".
+class ScanErrorWarningPresenter {
+public:
+    virtual ~ScanErrorWarningPresenter() = default;
+    virtual bool Run(const std::vector<CZARN30BadScanItem> &errors) = 0;
+};
 
 class CZARN30MainLogic : public zarn::MessageWindow {
 public:
@@ -49,7 +59,11 @@ public:
     unsigned doneFlags = 0;
     std::string zonePane;  // status pane 1
     std::string slotPane;  // status pane 2
+    // Told when the zone or slot pane changed.
+    std::function<void()> onPanes;
     CZARN10RCList slotAllocationResults;
+    // Without one, the warning is a plain OK/Cancel box with the dialog's caption and text.
+    ScanErrorWarningPresenter *scanErrorWarning = nullptr;
 
     // The handlers, as the messages reach them.
     void OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
@@ -61,6 +75,9 @@ public:
     // The judgement of one scan: a result code and the To-Scan item, when one was found.
     uint8_t Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item);
     void AnnounceNextPick();
+    // Marks a listed item scanned, as an accepted scan does (and writes it with real-time
+    // update on).
+    void MarkScanned(CZARN10TreeVolume &item);
 
 private:
     // Zone (and with scan mode 2 or more, slot) of a location against the current ones;
@@ -81,5 +98,6 @@ private:
 // "Are are sure ..." and the other texts of the server update.
 extern const char kUpdateVerificationText[];
 extern const char kResultListCancelledText[];
+extern const char kScanErrorWarningText[];
 
 #endif

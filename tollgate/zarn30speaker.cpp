@@ -19,4 +19,7 @@ void CZARN30Speaker::Speak(const std::string &text) {
     }
     m_voice->Speak(text);
     m_status = text;
+    if (onStatus) {
+        onStatus(text);
+    }
 }

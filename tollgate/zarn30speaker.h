@@ -23,6 +23,8 @@ public:
     void Speak(const std::string &text);
 
     bool SpeechDisabled() const { return m_disabled; }
+    // Told of every text shown in the status bar's first pane.
+    std::function<void(const std::string &)> onStatus;
     const std::string &StatusText() const { return m_status; }
 
 private:

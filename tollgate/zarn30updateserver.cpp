@@ -9,20 +9,22 @@ const char kUpdateVerificationText[] = "Are are sure you want to update the serv
 const char kResultListCancelledText[] =
     "You have cancelled the Result List, do you want to reset the Scaned List anyway?";
 
-namespace {
 const char kScanErrorWarningText[] =
     "Some of the volumes that were scanned were either not in the selection list, or were "
     "scanned more than once. ";
-}
 
 void CZARN30MainLogic::UpdateServer() {
     doneFlags |= kDoneServerUpdated;
     zarn::UiServices &ui = m_doc.Ui();
-    // Until the warning dialog comes, the operator is asked the same question in a box.
-    if (!m_doc.errorList.empty() &&
-        ui.MessageBox(kScanErrorWarningText, "Scan Error Warning",
-                      zarn::kBoxOkCancel | zarn::kBoxIconWarning) != zarn::kAnswerOk) {
-        return;
+    if (!m_doc.errorList.empty()) {
+        const bool clear =
+            scanErrorWarning
+                ? scanErrorWarning->Run(m_doc.errorList)
+                : ui.MessageBox(kScanErrorWarningText, "Scan Error Warning",
+                                zarn::kBoxOkCancel | zarn::kBoxIconWarning) == zarn::kAnswerOk;
+        if (!clear) {
+            return;
+        }
     }
     if (ui.MessageBox(kUpdateVerificationText, "Update Verification",
                       zarn::kBoxYesNo | zarn::kBoxIconQuestion) != zarn::kAnswerYes) {

@@ -23,6 +23,9 @@ public:
     virtual void *ItemData(Item item) const = 0;
     // Orders the parent's children; less(a, b) compares the items' data.
     virtual void SortChildren(Item parent, const std::function<bool(void *, void *)> &less) = 0;
+    // The item the operator selected (0: none), and showing an item's children.
+    virtual Item SelectedItem() const { return 0; }
+    virtual void Expand(Item) {}
 };
 
 }  // namespace zarn

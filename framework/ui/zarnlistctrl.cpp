@@ -362,6 +362,9 @@ bool CZARNListCtrl::HandleControlKey(int key) {
 }
 
 bool CZARNListCtrl::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress && onKey && onKey(static_cast<QKeyEvent *>(event))) {
+        return true;
+    }
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool control = (key->modifiers() & Qt::ControlModifier) &&

@@ -5,6 +5,7 @@
 #ifndef ZARN_FRAMEWORK_UI_ZARNLISTCTRL_H
 #define ZARN_FRAMEWORK_UI_ZARNLISTCTRL_H
 
+#include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
 #include <QTableView>
@@ -54,6 +55,8 @@ public:
     const CZARNListSort &Sort() const { return m_sort; }
     // A header click: the new column and direction; by default the rows are sorted.
     std::function<void(int column, int ascending)> onSort;
+    // Keys the owner takes before the list's own handling (true: taken).
+    std::function<bool(QKeyEvent *)> onKey;
 
     const CZARNListFilters &Filters() const { return m_filters; }
     int ColumnFilterMatches(int column, const char *format, ...) const

@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::istringstream file(std::string(reinterpret_cast<const char *>(data), size));
-    CZARN30QueryExceptions table;
+    CQueryExceptionDlg table;
     table.Load(file);
     if (table.Entries().size() > size) {
         std::abort();  // every entry needs at least a line of its own

@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 
 namespace {
 
-std::vector<std::string> Patterns(const CZARN30QueryExceptions &table, std::size_t entry) {
+std::vector<std::string> Patterns(const CQueryExceptionDlg &table, std::size_t entry) {
     std::vector<std::string> patterns;
     for (const CZARNFilter &filter : table.Entries().at(entry).patterns) {
         patterns.push_back(filter.pattern);
@@ -30,7 +30,7 @@ TEST(QueryExceptionFile, FiveFieldLinesBecomeEntries) {
         " #ACME,,,,\n"
         "\"Acme, Inc\",LTO9,\"A1\"tail,,VLT1\n"
         "  BETA , x , y , z , w  \n");
-    CZARN30QueryExceptions table;
+    CQueryExceptionDlg table;
     table.Load(file);
     ASSERT_EQ(table.Entries().size(), 4u);
     EXPECT_THAT(Patterns(table, 0), ElementsAre("ACME", "LTO*", "*", "LIB1", "*"));
@@ -43,12 +43,12 @@ TEST(QueryExceptionFile, FiveFieldLinesBecomeEntries) {
 
 TEST(QueryExceptionFile, LongLinesAreReadInPiecesAndAMissingFileIsEmpty) {
     std::istringstream file(std::string(1023, 'x') + "A,B,C,D,E\n");
-    CZARN30QueryExceptions table;
+    CQueryExceptionDlg table;
     table.Load(file);
     ASSERT_EQ(table.Entries().size(), 1u) << "the second piece is a line of its own";
     EXPECT_EQ(table.Entries()[0].patterns[0].pattern, "A");
 
-    CZARN30QueryExceptions missing("/no/such/folder/QueryExceptions.txt");
+    CQueryExceptionDlg missing("/no/such/folder/QueryExceptions.txt");
     missing.Load();
     EXPECT_TRUE(missing.Entries().empty());
 }
@@ -65,7 +65,7 @@ TEST(QueryExceptionFile, MatchNeedsAllFivePatterns) {
     item.destination = &destination;
     item.origin = &origin;
 
-    CZARN30QueryExceptions table;
+    CQueryExceptionDlg table;
     std::istringstream leaving(",LTO*,*,LIB1,*\n");
     table.Load(leaving);
     EXPECT_EQ(table.Match(item), 1);

@@ -1,0 +1,16 @@
+// Where a program finds the files it ships with (logo, pictures, documentation page, demo
+// data): beside the program in the build tree, or in the installed data folder.
+#ifndef ZARN_FRAMEWORK_ZARNRESOURCES_H
+#define ZARN_FRAMEWORK_ZARNRESOURCES_H
+
+#include <string>
+
+namespace zarn {
+
+// The first that exists of: $ZARNRESOURCEDIR/name, <program folder>/resources/name,
+// <program folder>/../share/kestrava/name; else the second, for a clear error later.
+std::string FindResource(const std::string &programPath, const std::string &name);
+
+}  // namespace zarn
+
+#endif

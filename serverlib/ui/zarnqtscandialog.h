@@ -1,0 +1,59 @@
+// The scan dialog: a keyboard-wedge scanner types each bar code followed by Enter. Every line
+// is kept in order, also those typed while the program is still answering the previous one;
+// Enter ends a line and never presses a button.
+#ifndef ZARN_SERVERLIB_UI_ZARNQTSCANDIALOG_H
+#define ZARN_SERVERLIB_UI_ZARNQTSCANDIALOG_H
+
+#include <QDialog>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+
+#include <deque>
+#include <string>
+
+#include "zarnscantarget.h"
+
+namespace zarn {
+
+class QtScanDialog : public QDialog, public ScanDialogPresenter {
+public:
+    explicit QtScanDialog(QWidget *parent = nullptr);
+    ~QtScanDialog() override;
+
+    void Open(const std::string &title) override;
+    bool NextLine(std::string &line) override;
+    void ShowStatus(const std::string &text) override;
+    void Close() override;
+    bool Cancelled() const override { return m_cancelled; }
+
+    // The dialog that is open now, if any (for replaying scanner input).
+    static QtScanDialog *Current();
+    // Ends the dialog as its Close button does.
+    void Finish(bool cancelled);
+    // The same, once the keys already posted to the dialog have been taken.
+    void FinishAfterTyping();
+    const QString &Typing() const { return m_typing; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void reject() override;
+
+private:
+    bool TakeKey(QKeyEvent *event);
+    void ShowTyping();
+    QLabel *m_status;
+    QLabel *m_typingLabel;
+    QPushButton *m_close;
+    QPushButton *m_cancel;
+    QString m_typing;
+    std::deque<std::string> m_lines;
+    QEventLoop *m_waiting = nullptr;
+    bool m_finished = false;
+    bool m_cancelled = false;
+};
+
+}  // namespace zarn
+
+#endif

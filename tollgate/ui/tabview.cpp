@@ -1,0 +1,98 @@
+#include "tabview.h"
+
+#include <QStyle>
+
+#include "thousands.h"
+
+namespace {
+
+QString Counted(const char *label, long long count) {
+    char text[ZARN_THOUSANDS_SIZE];
+    return QString("%1 (%2)").arg(
+        label, FormatThousands(static_cast<uint64_t>(std::max(0LL, count)), text, sizeof text));
+}
+
+}  // namespace
+
+CZARN30TabView::CZARN30TabView(CZARN30Doc &doc, CZARN30MainLogic &logic,
+                               const CZARN30UiContext &context, QWidget *parent)
+    : QTabWidget(parent),
+      m_doc(doc),
+      m_active(new CActiveList(doc, logic, context, this, this)),
+      m_scanned(new CScannedList(doc, context, this, this)),
+      m_errors(new CErrorList(doc, context, this, this)) {
+    setObjectName("CZARN30TabView");
+    setDocumentMode(true);
+    addTab(m_active, style()->standardIcon(QStyle::SP_FileDialogListView), "To-Scan      ");
+    addTab(m_scanned, style()->standardIcon(QStyle::SP_DialogApplyButton), "Scaned      ");
+    addTab(m_errors, style()->standardIcon(QStyle::SP_MessageBoxCritical), "Errors        ");
+    QFont bold = tabBar()->font();
+    bold.setBold(true);
+    tabBar()->setFont(bold);
+    doc.AddView(this);
+    RefreshLists();
+}
+
+CZARN30TabView::~CZARN30TabView() {
+    m_doc.RemoveView(this);
+}
+
+void CZARN30TabView::OnUpdate(zarn::View *, intptr_t hint) {
+    if (hint == zarn::kHintConnectionChanged || hint == zarn::kHintListsChanged) {
+        RefreshLists();
+    }
+}
+
+void CZARN30TabView::RefreshLists() {
+    m_active->Refresh();
+    m_scanned->Refresh();
+    m_errors->Refresh();
+    RenameTabs();
+}
+
+void CZARN30TabView::RenameTabs() {
+    setTabText(0, Counted("To-Scan", m_doc.toScanCount));
+    setTabText(1, Counted("Done", m_doc.scannedCount));
+    setTabText(2, Counted("Errors", static_cast<long long>(m_doc.errorList.size())));
+}
+
+void CZARN30TabView::OnCommand(int command) {
+    const int ask = zarn::kOpenAsk;
+    // An export of nothing helps no one: with no row selected the list asks first.
+    zarn::CZARNListCtrl *list =
+        command == kCmdActiveExportText || command == kCmdActiveExportXml
+            ? static_cast<zarn::CZARNListCtrl *>(m_active)
+        : command == kCmdScannedExportText || command == kCmdScannedExportXml
+            ? static_cast<zarn::CZARNListCtrl *>(m_scanned)
+        : command == kCmdErrorExportText || command == kCmdErrorExportXml
+            ? static_cast<zarn::CZARNListCtrl *>(m_errors)
+            : nullptr;
+    if (list && list->RequireSelection() == 0) {
+        return;
+    }
+    switch (command) {
+        case kCmdActiveExportText:
+            m_active->Exporter().ExportText("Kestrava Tollgate Active List", "", ask);
+            break;
+        case kCmdActiveExportXml:
+            m_active->Exporter().ExportXml(ask);
+            break;
+        case kCmdActiveResolve:
+            m_active->Resolve();
+            break;
+        case kCmdScannedExportText:
+            m_scanned->Exporter().ExportText("Kestrava Tollgate Scanned List", "", ask);
+            break;
+        case kCmdScannedExportXml:
+            m_scanned->Exporter().ExportXml(ask);
+            break;
+        case kCmdErrorExportText:
+            m_errors->Exporter().ExportText("Kestrava Tollgate Error List", "", ask);
+            break;
+        case kCmdErrorExportXml:
+            m_errors->Exporter().ExportXml(ask);
+            break;
+        default:
+            break;
+    }
+}
