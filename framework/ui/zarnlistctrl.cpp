@@ -111,8 +111,10 @@ CZARNListCtrl::~CZARNListCtrl() = default;
 void CZARNListCtrl::ColumnsChanged() {
     m_model->SourceReset();
     m_header->MakeFields();
+    // The widths the source asks for, but never narrower than the title.
     for (int column = 0; column < m_source->ColumnCount(); ++column) {
-        m_header->resizeSection(column, m_source->ColumnWidth(column));
+        m_header->resizeSection(column, std::max(m_source->ColumnWidth(column),
+                                                 m_header->sectionSizeHint(column)));
     }
 }
 

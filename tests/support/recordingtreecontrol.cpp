@@ -44,6 +44,15 @@ void RecordingTreeControl::AddLines(Item item, int depth, std::vector<std::strin
     }
 }
 
+TreeControl::Item RecordingTreeControl::Find(const std::string &prefix) const {
+    for (size_t item = 1; item < m_nodes.size(); ++item) {
+        if (m_nodes[item].text.rfind(prefix, 0) == 0) {
+            return static_cast<Item>(item);
+        }
+    }
+    return 0;
+}
+
 std::vector<std::string> RecordingTreeControl::Lines() const {
     std::vector<std::string> lines;
     for (Item top : m_nodes[0].children) {

@@ -19,6 +19,11 @@ public:
     void *ItemData(Item item) const override;
     void SortChildren(Item parent, const std::function<bool(void *, void *)> &less) override;
 
+    Item SelectedItem() const override { return selected; }
+    Item selected = 0;
+    // The first item whose text starts with this, or 0.
+    Item Find(const std::string &prefix) const;
+
     // One line per item, two spaces of indent per level, " [b]" when bold, " #n" the image.
     std::vector<std::string> Lines() const;
 

@@ -1,0 +1,109 @@
+// The main window as the operator uses it: log-on and tree, adding a customer, scanning,
+// menus, the status bar and the exit check.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QMenuBar>
+#include <QTabWidget>
+
+#include "windowfixture.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class MainWindowTest : public WindowFixture {};
+
+TEST_F(MainWindowTest, ADayAtTheStationStepByStep) {
+    EXPECT_EQ(frame->windowTitle(), "Kestrava - Tollgate");
+    CZARN30TreeModel &tree = frame->TreeView().TreeModel();
+    ASSERT_EQ(tree.rowCount(), 1) << "the server item";
+    EXPECT_THAT(tree.index(0, 0).data().toString().toStdString(),
+                ::testing::StartsWith("TEST-SERVER - Test server"));
+    EXPECT_TRUE(frame->TreeView().isExpanded(tree.index(0, 0))) << "the customers show";
+    Grab("tollgate-logon.png");
+
+    AddFromTree("ACME");
+    EXPECT_EQ(dialogs.filterRuns, 1);
+    QTabWidget &tabs = frame->TabView();
+    EXPECT_EQ(tabs.tabText(0), "To-Scan (3)");
+    EXPECT_EQ(frame->TabView().ActiveList()->Model()->rowCount(), 3);
+    Grab("tollgate-added.png");
+
+    doc->settings.scanMode = 0;
+    script.scannerLines = {"ACME.LTO9.A00001", "ACME.LTO9.A00001", "BETA.LTO9.NOPE"};
+    frame->OnCommand(kCmdStartScan);
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("Kestrava Speech sub-system enabled and ready for work",
+                            "No-Alloc  slot 7 ", "Volume already scanned", "No-Alloc  slot 7 ",
+                            "Volume is not in list", "Volume is not on file"));
+    EXPECT_EQ(frame->StatusPane(0), "Volume is not on file");
+    EXPECT_EQ(tabs.tabText(0), "To-Scan (2)");
+    EXPECT_EQ(tabs.tabText(1), "Done (1)");
+    EXPECT_EQ(tabs.tabText(2), "Errors (3)");
+    EXPECT_TRUE(frame->Command(kCmdStartScan)->isCheckable());
+    tabs.setCurrentIndex(1);
+    Grab("tollgate-scanned.png");
+}
+
+TEST_F(MainWindowTest, TheMenusCarryTheStationsCommands) {
+    std::vector<std::string> titles;
+    for (QAction *menu : frame->menuBar()->actions()) {
+        titles.push_back(menu->text().toStdString());
+    }
+    EXPECT_THAT(titles, ElementsAre("&File", "&Scan", "&Help"));
+    for (const auto &[command, text] : std::vector<std::pair<int, const char *>>{
+             {kCmdLogon, "Logo&n"},
+             {kCmdLogoff, "Logo&ff"},
+             {kCmdServerInformation, "&Server Information"},
+             {kCmdControlPanel, "&Open Kestrava Control Panel"},
+             {kCmdPreferences, "&Preferences"},
+             {kCmdBuildTree, "&Build/Update Movement Tree"},
+             {kCmdStartScan, "&Start Scan"},
+             {kCmdUpdateServer, "&Update Server"},
+             {kCmdPrintReceipts, "&Print Receipts"},
+             {kCmdAutoComplete, "&Auto Complete"},
+             {kCmdClearSelected, "&Clear Selected"},
+             {kCmdQueryExceptions, "&Display Query Exception Table"},
+             {kCmdScanToSlot, "&Scan to Slot"},
+             {kCmdSlotAllocation, "Scan to Set Slot A&llocation Flag"},
+             {kCmdAssistance, "&Get Technical Assistance"},
+             {kCmdAbout, "&About Kestrava Tollgate™..."},
+             {kCmdDocumentation, "Kestrava Tollgate™ Documentation"}}) {
+        ASSERT_NE(frame->Command(command), nullptr) << text;
+        EXPECT_EQ(frame->Command(command)->text().toStdString(), text);
+    }
+    frame->OnCommand(kCmdServerInformation);
+    EXPECT_EQ(script.infoLog.front(), "Server Information");
+    frame->OnCommand(kCmdQueryExceptions);
+    EXPECT_THAT(dialogs.exceptionTables, ElementsAre(0u));
+    frame->OnCommand(kCmdDocumentation);
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_THAT(desktop.opened[0], ::testing::StartsWith("file://"));
+}
+
+TEST_F(MainWindowTest, ZoneAndSlotScansShowInTheStatusBar) {
+    script.scannerLines = {"Z:1", "S:30"};
+    frame->OnCommand(kCmdScanToSlot);
+    EXPECT_EQ(frame->StatusPane(1), "Zone 1");
+    EXPECT_EQ(frame->StatusPane(2), "Slot 30");
+}
+
+TEST_F(MainWindowTest, ExitAsksWhileScansAreNotOnTheServer) {
+    AddFromTree("ACME");
+    doc->settings.block.realTimeUpdate = 0;
+    doc->settings.scanMode = 0;
+    script.scannerLines = {"ACME.LTO9.A00001"};
+    frame->OnCommand(kCmdStartScan);
+    ui.Answer(kAnswerNo);
+    EXPECT_FALSE(frame->close());
+    EXPECT_EQ(ui.boxes.back().caption, "Unprocessed Warning");
+    EXPECT_TRUE(frame->isVisible()) << "the window stays";
+    ui.Answer(kAnswerYes);
+    ui.Answer(kAnswerYes);  // and the receipts question
+    EXPECT_TRUE(frame->close());
+}
+
+}  // namespace
