@@ -1,0 +1,141 @@
+// The Tollgate's dialogs: scan error warning, add filters, options, options bar, query
+// exceptions.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "badscanwarning.h"
+#include "filterdialog.h"
+#include "optionsdialog.h"
+#include "queryexceptionwindow.h"
+#include "ui_optionsbar.h"
+#include "windowfixture.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class DialogsTest : public WindowFixture {};
+
+std::vector<std::string> Column(const QAbstractItemModel &model, int column) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        texts.push_back(model.index(row, column).data().toString().toStdString());
+    }
+    return texts;
+}
+
+TEST_F(DialogsTest, TheScanErrorWarningListsTheNewestScanFirst) {
+    doc->scanSequence = 4;
+    doc->AddBadScan("ACMELTO9FIRST\0\0\0\0\0", 3);
+    doc->scanSequence = 5;
+    doc->AddBadScan("ACMELTO9SECOND\0\0\0\0", 4);
+    doc->scanSequence = 9;
+    doc->AddBadScan("BETALTO9THIRD\0\0\0\0\0", 5);
+    CBadScanWarning warning(doc->errorList, frame->Context(), frame.get());
+    warning.show();
+    EXPECT_EQ(warning.windowTitle(), "Scan Error Warning");
+    EXPECT_THAT(Column(*warning.List()->Model(), 0), ElementsAre("THIRD", "SECOND", "FIRST"));
+    EXPECT_THAT(Column(*warning.List()->Model(), 3), ElementsAre("9", "5", "4"));
+    EXPECT_THAT(Column(*warning.List()->Model(), 4),
+                ElementsAre("Sequence error", "Volume already scanned", "Volume is not in list"));
+    warning.grab().save(QString::fromStdString(ScreenshotPath("scan-error-warning.png")));
+    auto *clear = warning.findChild<QPushButton *>("clearWarning");
+    EXPECT_EQ(clear->text(), "&Clear Warning");
+    QTest::mouseClick(clear, Qt::LeftButton);
+    EXPECT_EQ(warning.result(), QDialog::Accepted);
+}
+
+TEST_F(DialogsTest, FilterPairsFilterSortAndCheckAllTicksOnlyWhatShows) {
+    std::vector<CZARN10Direction> pairs;
+    AddDirection(pairs, "LIB1", "VLT1");
+    AddDirection(pairs, "OFFS", "VLT1");
+    AddDirection(pairs, "LIB2", "OFFS");
+    CFilterDialog dialog(pairs);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_THAT(Column(dialog.Model(), 0), ElementsAre("LIB1", "LIB2", "OFFS"));
+    QHeaderView *header = dialog.Pairs()->horizontalHeader();
+    const QPoint from(header->sectionViewportPosition(0) + 5, 5);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, from);
+    EXPECT_THAT(Column(dialog.Model(), 0), ElementsAre("OFFS", "LIB2", "LIB1"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, from);
+    EXPECT_THAT(Column(dialog.Model(), 0), ElementsAre("LIB1", "LIB2", "OFFS"))
+        << "twice: the first order again";
+
+    auto *filter = static_cast<CZARNFilterHeader *>(header)->FilterField(0);
+    QTest::keyClicks(filter, "L*");
+    QTest::keyClick(filter, Qt::Key_Return);
+    EXPECT_THAT(Column(dialog.Model(), 0), ElementsAre("LIB1", "LIB2"));
+    dialog.CheckAll();
+    EXPECT_EQ(pairs[0].checked, 1);
+    EXPECT_EQ(pairs[2].checked, 1);
+    EXPECT_EQ(pairs[1].checked, 0) << "hidden by the filter: not ticked";
+
+    dialog.Pairs()->selectRow(0);
+    QTest::keyClick(dialog.Pairs(), Qt::Key_Space);
+    EXPECT_EQ(pairs[0].checked, 0) << "space flips the selected pairs";
+    dialog.grab().save(QString::fromStdString(ScreenshotPath("add-filters.png")));
+}
+
+TEST_F(DialogsTest, OptionsCancelChangesNothingAndOkWritesFlagsAsOne) {
+    CZARN30SettingsBlock block;
+    block.sortCustomer = 5;  // a nonzero value read from the profile
+    block.pickText = "$PSLOT";
+    {
+        COptionsDialog dialog(block, ui);
+        dialog.show();
+        dialog.TextValue(1)->setText("Slot $PSLOT");
+        dialog.SwitchValue(1)->setCurrentIndex(1);
+        dialog.reject();
+    }
+    EXPECT_EQ(block.pickText, "$PSLOT");
+    EXPECT_EQ(block.realTimeUpdate, 1);
+    COptionsDialog dialog(block, ui);
+    dialog.show();
+    EXPECT_EQ(dialog.SwitchValue(0)->currentText(), "Yes");
+    dialog.grab().save(QString::fromStdString(ScreenshotPath("options.png")));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("ok"), Qt::LeftButton);
+    EXPECT_EQ(block.sortCustomer, 1);
+    EXPECT_EQ(block.queryText, "$QZONE slot $QSLOT");
+}
+
+TEST_F(DialogsTest, TheOptionsBarChangesTheDocumentAtOnce) {
+    Ui::COptionsDialogBar &bar = frame->OptionsBar().Controls();
+    int refreshes = 0;
+    struct Counter : View {
+        int &count;
+        explicit Counter(int &c) : count(c) {}
+        void OnUpdate(View *, intptr_t hint) override { count += hint == kHintListsChanged; }
+    } counter(refreshes);
+    doc->AddView(&counter);
+    bar.dateWarning->setCurrentIndex(3);
+    EXPECT_EQ(doc->settings.dateWarning, 3);
+    EXPECT_EQ(bar.dateWarning->currentText(), "Warn if < 3 days");
+    EXPECT_EQ(refreshes, 1) << "the views repaint at once";
+    QTest::mouseClick(bar.pick, Qt::LeftButton, {}, QPoint(8, bar.pick->height() / 2));
+    EXPECT_EQ(doc->settings.operationType, 0);
+    QTest::mouseClick(bar.hideNoMoves, Qt::LeftButton, {},
+                      QPoint(8, bar.hideNoMoves->height() / 2));
+    EXPECT_EQ(doc->settings.hideNoMove, 1);
+    EXPECT_EQ(frame->OptionsBar().CustomerFilter(), "") << "an empty filter is an empty pattern";
+    doc->RemoveView(&counter);
+}
+
+TEST_F(DialogsTest, TheQueryExceptionTableShowsEveryEntry) {
+    folder.WriteFile("QueryExceptions.txt", "ACME,LTO*,*,LIB1,*\n\"a,b\",c,d,e,f\n");
+    doc->queryExceptions.Load();
+    CQueryExceptionWindow window(doc->queryExceptions.Entries(), frame->Context());
+    window.show();
+    EXPECT_EQ(window.windowTitle(), "Query Exceptions");
+    EXPECT_THAT(Column(*window.List()->Model(), 0), ElementsAre("ACME", "a,b"));
+    EXPECT_EQ(window.List()->Footer()->Text(0), "Total Items 2");
+}
+
+}  // namespace

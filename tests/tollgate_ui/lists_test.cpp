@@ -1,0 +1,114 @@
+// The To-Scan, Done and Errors lists of the main window, driven by keys and header clicks.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QLineEdit>
+
+#include "windowfixture.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::ElementsAre;
+
+namespace {
+
+class ListsTest : public WindowFixture {
+protected:
+    void AddToWorld(Store &store) override {
+        PutVolume(store,
+                  MakeVolume("ACME", "A00010", {"LIB1", 3}, {"VLT1", 21}, kZarnVolScannedOut));
+    }
+    std::vector<std::string> Column(CZARNListCtrl &list, int column) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.Model()->rowCount(); ++row) {
+            texts.push_back(list.Model()->index(row, column).data().toString().toStdString());
+        }
+        return texts;
+    }
+    void Filter(CZARNListCtrl &list, int column, const char *pattern) {
+        QLineEdit *field = list.Header()->FilterField(column);
+        field->clear();
+        QTest::keyClicks(field, pattern);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    void ClickHeader(CZARNListCtrl &list, int column) {
+        QHeaderView *header = list.Header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, 5));
+    }
+};
+
+TEST_F(ListsTest, AFilterHidesToScanRowsAndClearingShowsThemInDocumentOrder) {
+    AddFromTree("ACME");
+    CActiveList &active = *frame->TabView().ActiveList();
+    EXPECT_THAT(Column(active, 2), ElementsAre("A00001", "A00009", "A00010", "C00001"));
+    Filter(active, 2, "A0000?");
+    EXPECT_THAT(Column(active, 2), ElementsAre("A00001", "A00009"));
+    EXPECT_EQ(doc->toScanList[2]->state, 3) << "hidden";
+    Filter(active, 2, "");
+    EXPECT_THAT(Column(active, 2), ElementsAre("A00001", "A00009", "A00010", "C00001"));
+    EXPECT_EQ(doc->toScanList[2]->state, 0);
+}
+
+TEST_F(ListsTest, SortingByScannedOutTwiceReversesTheOrder) {
+    AddFromTree("ACME");
+    CActiveList &active = *frame->TabView().ActiveList();
+    ClickHeader(active, 7);
+    EXPECT_THAT(Column(active, 7), ElementsAre("No", "No", "No", "Yes"));
+    ClickHeader(active, 7);
+    EXPECT_THAT(Column(active, 7), ElementsAre("Yes", "No", "No", "No"));
+    const QModelIndex struck = active.Model()->index(0, 2);
+    EXPECT_TRUE(struck.data(Qt::FontRole).value<QFont>().strikeOut()) << "scanned out";
+}
+
+TEST_F(ListsTest, SpaceScansDotRemovesAndTheDoneListFiltersOnTheCustomer) {
+    AddFromTree("ACME");
+    CActiveList &active = *frame->TabView().ActiveList();
+    active.ReportView()->selectRow(0);
+    QTest::keyClick(active.ReportView(), Qt::Key_Space);
+    EXPECT_EQ(doc->toScanList[0]->state, 1);
+    EXPECT_EQ(doc->toScanList[0]->updated, 1) << "written at once, as a scan is";
+    CScannedList &done = *frame->TabView().ScannedList();
+    EXPECT_EQ(done.Model()->rowCount(), 1);
+    Filter(done, 0, "BETA");
+    EXPECT_EQ(done.Model()->rowCount(), 0) << "the Customer-ID column filters on the customer";
+    Filter(done, 0, "AC*");
+    EXPECT_EQ(done.Model()->rowCount(), 1);
+    done.ReportView()->selectRow(0);
+    CZARN10TreeVolume *removed = doc->toScanList[0];
+    QTest::keyClick(done.ReportView(), Qt::Key_Period);
+    EXPECT_FALSE(doc->InToScanList(removed)) << "gone from the document's list altogether";
+    EXPECT_EQ(removed->state, 0);
+    EXPECT_EQ(active.Model()->rowCount(), 3) << "not back on To-Scan";
+}
+
+TEST_F(ListsTest, TheErrorsListCountsItsSequenceFromZero) {
+    doc->settings.scanMode = 0;
+    script.scannerLines = {"ACME.LTO9.NOPE1", "ACME.LTO9.NOPE2", "ACME.LTO9.NOPE3"};
+    ui.Answer(kAnswerOk);
+    frame->OnCommand(kCmdStartScan);
+    CErrorList &errors = *frame->TabView().ErrorList();
+    EXPECT_THAT(Column(errors, 3), ElementsAre("0", "1", "2", "3", "4", "5"));
+    EXPECT_EQ(Column(errors, 4)[0], "Volume is not in list");
+}
+
+class ManyVolumesTest : public ListsTest {
+protected:
+    void AddToWorld(Store &store) override {
+        store.InTransaction([&]() -> uint8_t {
+            for (int i = 0; i < 1234; ++i) {
+                PutVolume(store, MakeVolume("BETA", ("M" + std::to_string(10000 + i)).c_str(),
+                                            {"VLT1", i + 1}, {"LIB1", i + 1}));
+            }
+            return 0;
+        });
+    }
+};
+
+TEST_F(ManyVolumesTest, TheTabShowsCountsWithThousandsSeparators) {
+    AddFromTree("BETA");
+    EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (1,234)");
+}
+
+}  // namespace
