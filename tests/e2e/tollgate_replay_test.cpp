@@ -1,0 +1,138 @@
+// The program itself, run with --replay on a temporary copy of the demo store: a Pick run, a
+// Query run, the server update and an export of the error list; then the speech log, the
+// exported file and the store are checked.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "supportfixtures.h"
+#include "zarnstore.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string Read(const std::string &path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> Lines(const std::string &path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class TollgateReplay : public ::testing::Test {
+protected:
+    TempDir folder;
+    std::string database = (folder.Path() / "kestrava.db").string();
+
+    // The program as an operator's machine starts it: a home of its own, no display.
+    int Run(const std::string &replay, const std::string &speech) {
+        const std::string environment =
+            "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen HOME='" +
+            folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
+            "/config' XDG_DATA_HOME='" + folder.Path().string() + "/data' ZARNDATABASE='" +
+            database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
+        const std::string command = environment + "'" + ZARN_TOLLGATE + "' --replay '" + replay +
+                                    "' --speech-log '" + speech + "' 2>'" +
+                                    (folder.Path() / "stderr.txt").string() + "'";
+        return std::system(("timeout 120 " + command).c_str());
+    }
+    void SetUp() override {
+        const std::string demo = "env ZARNDATABASE='" + database + "' '" + ZARN_SERVER_TOOL +
+                                 "' demo >/dev/null";
+        ASSERT_EQ(std::system(demo.c_str()), 0);
+    }
+    std::unique_ptr<Store> Open() {
+        ConnectionSettings settings;
+        settings.database = database;
+        uint8_t result = 0;
+        std::string error;
+        return Store::Open(settings, result, error);
+    }
+    long long Count(Store &store, const std::string &sql) {
+        QSqlQuery query(store.Database());
+        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
+                                                                        : -1;
+    }
+};
+
+TEST_F(TollgateReplay, APickRunAQueryRunAnUpdateAndAnExport) {
+    const std::string errors = (folder.Path() / "errors.txt").string();
+    const std::string replay = folder.WriteFile(
+        "day.txt",
+        "# a Pick run: skip, repeat, a stranger, then the rest completed at once\n"
+        "@add-customer BETA\n"
+        "@pick\n"
+        "@start-scan\n"
+        "!0\n"
+        "!S\n"
+        "!R\n"
+        "BETA.3592.NOPE99\n"
+        "@end-scan\n"
+        "@auto-complete\n"
+        "# a Query run of two ACME volumes and one nobody knows\n"
+        "@add-customer ACME\n"
+        "@query\n"
+        "@start-scan\n"
+        "ACME.LTO8.AB0001\n"
+        "ACME.LTO8.AB0002\n"
+        "ZZZZ.LTO8.NOPE01\n"
+        "@end-scan\n"
+        "@export errors text " +
+            errors +
+            "\n"
+            "@update-server\n");
+    const std::string speech = (folder.Path() / "speech.txt").string();
+    ASSERT_EQ(Run(replay, speech), 0) << Read((folder.Path() / "stderr.txt").string());
+
+    const std::vector<std::string> spoken = Lines(speech);
+    ASSERT_FALSE(spoken.empty());
+    EXPECT_EQ(spoken.front(), "Kestrava Speech sub-system enabled and ready for work");
+    for (const char *text : {"New Customer", "Scan Mode set to volume only", "Volume skipped",
+                             "Volume Repeated", "Volume is not in list", "NV-RACK1  slot 41 ",
+                             "LIB-A  slot 44 ", "Volume is not on file"}) {
+        EXPECT_THAT(spoken, Contains(text)) << Read(speech);
+    }
+
+    const std::string exported = Read(errors);
+    EXPECT_THAT(exported, HasSubstr("Kestrava Tollgate Error List"));
+    EXPECT_THAT(exported, HasSubstr("NOPE01"));
+    EXPECT_THAT(exported, HasSubstr("Volume is undefined"));
+
+    std::unique_ptr<Store> store = Open();
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(Count(*store, "SELECT COUNT(*) FROM volumes WHERE customer_id = 'BETA'"
+                            " AND destination_repository <> '' AND (flags & 8) = 0"),
+              1)
+        << "every BETA volume due to move was picked but the one skipped";
+    EXPECT_EQ(Count(*store, "SELECT current_slot FROM volumes WHERE volume = 'AB0001'"
+                            " AND current_repository = 'VLT1'"),
+              41)
+        << "arrived where it was due";
+    EXPECT_GE(Count(*store, "SELECT COUNT(*) FROM movement_history WHERE volume = 'AB0001'"
+                            " AND action = 'arrived'"),
+              1);
+}
+
+TEST_F(TollgateReplay, AReplayFileThatCannotBeReadIsAClearFailure) {
+    EXPECT_NE(Run((folder.Path() / "missing.txt").string(), "/dev/null"), 0);
+    EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()), HasSubstr("cannot read"));
+}
+
+}  // namespace
