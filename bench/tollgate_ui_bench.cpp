@@ -193,6 +193,37 @@ void ScanAnswerAt100k(benchmark::State &state) {
 }
 BENCHMARK(ScanAnswerAt100k)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A pass of 100,000 steps through the progress window, as AddRepository makes them, beside the
+// same loop with no window.
+void ProgressOf100kSteps(benchmark::State &state) {
+    QtPresenterFactory presenters;
+    SetPresenterFactory(&presenters);
+    const unsigned steps = 100000;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        {
+            CZARN10ProgressWnd progress(2, nullptr);
+            progress.SetTitle("Adding to List");
+            progress.Start();
+            for (unsigned i = 1; i <= steps && !progress.HasCancelled(); ++i) {
+                progress.SetPosition(i, steps);
+                progress.SetLine2("Resolving volume %u of %u", i, steps);
+            }
+            progress.Stop();
+        }
+        const auto project = Clock::now() - start;
+        start = Clock::now();
+        unsigned sum = 0;
+        for (unsigned i = 1; i <= steps; ++i) {
+            benchmark::DoNotOptimize(sum += i);
+        }
+        Report(state, project, Clock::now() - start);
+        state.counters["per_step_ns"] = Milliseconds(project) * 1e6 / steps;
+    }
+    SetPresenterFactory(nullptr);
+}
+BENCHMARK(ProgressOf100kSteps)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 void TreeViewOfAMillionVolumes(benchmark::State &state) {
     TestServer server(Backend::SQLite);
     Store &store = server.Admin();

@@ -160,6 +160,18 @@ TEST_P(TreeCommandsTest, AddedTwiceOnceAndTheChangeWarningCountsOnlyNewVolumes) 
     EXPECT_EQ(doc->toScanList.size(), 3u);
 }
 
+TEST_P(TreeCommandsTest, PairsAreTickedByExactIdsAndShareTheirDestination) {
+    PutVolume(server.Admin(), MakeVolume("ACME", "A00020", {"OFFS", 1}, {"VLT1", 30}));
+    commands->Rebuild();
+    doc->filters.LoadDirections(*doc->treeRoot->customers.at("ACME")->media.at("LTO9"));
+    ASSERT_EQ(doc->filters.directions.size(), 2u) << "two origins of one destination";
+    EXPECT_EQ(doc->filters.directions[0].to.pattern, doc->filters.directions[1].to.pattern);
+    doc->filters.directions[0].checked = 1;
+    const std::string from = doc->filters.directions[0].from.pattern;
+    EXPECT_EQ(doc->filters.IsChecked(from, "VLT1"), 1);
+    EXPECT_EQ(doc->filters.IsChecked(from, "vlt1"), 0) << "ids compared as they are";
+}
+
 ZARN_ON_BOTH_BACKENDS(TreeCommandsTest);
 
 }  // namespace

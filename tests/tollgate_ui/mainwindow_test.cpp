@@ -84,6 +84,18 @@ TEST_F(MainWindowTest, TheMenusCarryTheStationsCommands) {
     EXPECT_THAT(desktop.opened[0], ::testing::StartsWith("file://"));
 }
 
+TEST_F(MainWindowTest, TreeKeysRebuildAndStartScanning) {
+    CLeftView &tree = frame->TreeView();
+    const auto *before = doc->treeRoot.get();
+    QTest::keyClick(&tree, Qt::Key_F5);
+    EXPECT_NE(doc->treeRoot.get(), before) << "F5: a new tree";
+    EXPECT_EQ(tree.TreeModel().rowCount(), 1);
+    script.scannerLines = {"!0"};
+    QTest::keyClick(&tree, Qt::Key_F10);
+    EXPECT_EQ(script.scanLog.front(), "open:Scan");
+    EXPECT_EQ(voice->spoken.back(), "Scan Mode set to volume only");
+}
+
 TEST_F(MainWindowTest, ZoneAndSlotScansShowInTheStatusBar) {
     script.scannerLines = {"Z:1", "S:30"};
     frame->OnCommand(kCmdScanToSlot);
