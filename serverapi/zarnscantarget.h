@@ -13,8 +13,9 @@ namespace zarn {
 class ScanMessageTarget {
 public:
     virtual ~ScanMessageTarget() = default;
-    // A volume: wParam is the dialog's own result code for it.
-    virtual void PostVolume(unsigned message, uint8_t result, ZARN10BARCODEPARSED scanned) = 0;
+    // A volume: wParam is the dialog's own result code for it. The receiver's answer when it
+    // was handled at once (sent), -1 when it was queued (posted).
+    virtual intptr_t PostVolume(unsigned message, uint8_t result, ZARN10BARCODEPARSED scanned) = 0;
     // A control character, or a zone and slot (0 = not given): wParam and lParam as numbers.
     virtual void PostValues(unsigned message, intptr_t wParam, intptr_t lParam) = 0;
 };

@@ -86,7 +86,11 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
         dialog->ShowStatus(result == kZarnOK ? line : CZARN10RC(result).Get());
         if (result != kZarnOK || scanned.kind == kZarnBarCodeVolume) {
             if (args->volumeMessage != 0) {
-                target->PostVolume(args->volumeMessage, result, scanned);
+                // A receiver that answers at once says whether it took the volume.
+                const intptr_t answer = target->PostVolume(args->volumeMessage, result, scanned);
+                if (answer >= 0) {
+                    dialog->ShowStatus(line + (answer ? ": done" : ": not done"));
+                }
             }
         } else if (scanned.kind == kZarnBarCodeControl) {
             if (args->controlMessage != 0) {

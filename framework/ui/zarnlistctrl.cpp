@@ -113,8 +113,8 @@ void CZARNListCtrl::ColumnsChanged() {
     m_header->MakeFields();
     // The widths the source asks for, but never narrower than the title.
     for (int column = 0; column < m_source->ColumnCount(); ++column) {
-        m_header->resizeSection(column, std::max(m_source->ColumnWidth(column),
-                                                 m_header->sectionSizeHint(column)));
+        m_header->resizeSection(
+            column, std::max(m_source->ColumnWidth(column), m_header->sectionSizeHint(column)));
     }
 }
 

@@ -44,7 +44,8 @@ protected:
     // The program as an operator's machine starts it: a home of its own, no display.
     int Run(const std::string &replay, const std::string &speech) {
         const std::string environment =
-            "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen HOME='" +
+            "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen "
+            "HOME='" +
             folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
             "/config' XDG_DATA_HOME='" + folder.Path().string() + "/data' ZARNDATABASE='" +
             database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
@@ -54,8 +55,8 @@ protected:
         return std::system(("timeout 120 " + command).c_str());
     }
     void SetUp() override {
-        const std::string demo = "env ZARNDATABASE='" + database + "' '" + ZARN_SERVER_TOOL +
-                                 "' demo >/dev/null";
+        const std::string demo =
+            "env ZARNDATABASE='" + database + "' '" + ZARN_SERVER_TOOL + "' demo >/dev/null";
         ASSERT_EQ(std::system(demo.c_str()), 0);
     }
     std::unique_ptr<Store> Open() {
@@ -68,36 +69,36 @@ protected:
     long long Count(Store &store, const std::string &sql) {
         QSqlQuery query(store.Database());
         return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
-                                                                        : -1;
+                                                                       : -1;
     }
 };
 
 TEST_F(TollgateReplay, APickRunAQueryRunAnUpdateAndAnExport) {
     const std::string errors = (folder.Path() / "errors.txt").string();
-    const std::string replay = folder.WriteFile(
-        "day.txt",
-        "# a Pick run: skip, repeat, a stranger, then the rest completed at once\n"
-        "@add-customer BETA\n"
-        "@pick\n"
-        "@start-scan\n"
-        "!0\n"
-        "!S\n"
-        "!R\n"
-        "BETA.3592.NOPE99\n"
-        "@end-scan\n"
-        "@auto-complete\n"
-        "# a Query run of two ACME volumes and one nobody knows\n"
-        "@add-customer ACME\n"
-        "@query\n"
-        "@start-scan\n"
-        "ACME.LTO8.AB0001\n"
-        "ACME.LTO8.AB0002\n"
-        "ZZZZ.LTO8.NOPE01\n"
-        "@end-scan\n"
-        "@export errors text " +
-            errors +
-            "\n"
-            "@update-server\n");
+    const std::string replay =
+        folder.WriteFile("day.txt",
+                         "# a Pick run: skip, repeat, a stranger, then the rest completed at once\n"
+                         "@add-customer BETA\n"
+                         "@pick\n"
+                         "@start-scan\n"
+                         "!0\n"
+                         "!S\n"
+                         "!R\n"
+                         "BETA.3592.NOPE99\n"
+                         "@end-scan\n"
+                         "@auto-complete\n"
+                         "# a Query run of two ACME volumes and one nobody knows\n"
+                         "@add-customer ACME\n"
+                         "@query\n"
+                         "@start-scan\n"
+                         "ACME.LTO8.AB0001\n"
+                         "ACME.LTO8.AB0002\n"
+                         "ZZZZ.LTO8.NOPE01\n"
+                         "@end-scan\n"
+                         "@export errors text " +
+                             errors +
+                             "\n"
+                             "@update-server\n");
     const std::string speech = (folder.Path() / "speech.txt").string();
     ASSERT_EQ(Run(replay, speech), 0) << Read((folder.Path() / "stderr.txt").string());
 
@@ -117,16 +118,19 @@ TEST_F(TollgateReplay, APickRunAQueryRunAnUpdateAndAnExport) {
 
     std::unique_ptr<Store> store = Open();
     ASSERT_NE(store, nullptr);
-    EXPECT_EQ(Count(*store, "SELECT COUNT(*) FROM volumes WHERE customer_id = 'BETA'"
-                            " AND destination_repository <> '' AND (flags & 8) = 0"),
+    EXPECT_EQ(Count(*store,
+                    "SELECT COUNT(*) FROM volumes WHERE customer_id = 'BETA'"
+                    " AND destination_repository <> '' AND (flags & 8) = 0"),
               1)
         << "every BETA volume due to move was picked but the one skipped";
-    EXPECT_EQ(Count(*store, "SELECT current_slot FROM volumes WHERE volume = 'AB0001'"
-                            " AND current_repository = 'VLT1'"),
+    EXPECT_EQ(Count(*store,
+                    "SELECT current_slot FROM volumes WHERE volume = 'AB0001'"
+                    " AND current_repository = 'VLT1'"),
               41)
         << "arrived where it was due";
-    EXPECT_GE(Count(*store, "SELECT COUNT(*) FROM movement_history WHERE volume = 'AB0001'"
-                            " AND action = 'arrived'"),
+    EXPECT_GE(Count(*store,
+                    "SELECT COUNT(*) FROM movement_history WHERE volume = 'AB0001'"
+                    " AND action = 'arrived'"),
               1);
 }
 

@@ -18,13 +18,14 @@ namespace {
 class RecordingTarget : public ScanMessageTarget {
 public:
     std::vector<std::string> posted;
-    void PostVolume(unsigned message, uint8_t result, ZARN10BARCODEPARSED scanned) override {
+    intptr_t PostVolume(unsigned message, uint8_t result, ZARN10BARCODEPARSED scanned) override {
         posted.push_back(std::to_string(message) + ":" + std::to_string(result) + ":" +
                          DisplayKey(ReadField(scanned.customerId), ReadField(scanned.mediaId),
                                     ReadField(scanned.volume)) +
                          ((scanned.flags & kZarnScanContainer)
                               ? " container " + std::to_string(scanned.container)
                               : ""));
+        return -1;
     }
     void PostValues(unsigned message, intptr_t wParam, intptr_t lParam) override {
         posted.push_back(std::to_string(message) + ":" + std::to_string(wParam) + "," +

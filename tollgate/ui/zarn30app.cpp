@@ -79,7 +79,7 @@ bool CZARN30App::InitInstance() {
     const bool replay = !m_options.replayFile.empty();
     std::vector<std::string> lines;
     std::string error;
-    if (replay && !CZARN30Replay::ReadLines(m_options.replayFile, lines, error)) {
+    if (replay && !zarn::CZARNReplay::ReadLines(m_options.replayFile, lines, error)) {
         std::fprintf(stderr, "ZARNTollgate: %s\n", error.c_str());
         return false;
     }
@@ -110,7 +110,7 @@ bool CZARN30App::InitInstance() {
     ReadConfiguration("ZARNTollgate.cfg");
     m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration());
     if (replay) {
-        m_replay = std::make_unique<CZARN30Replay>(*m_frame, m_replayAnswers, std::move(lines));
+        m_replay = MakeTollgateReplay(*m_frame, m_replayAnswers, std::move(lines));
         m_replay->Start();
     }
     return true;

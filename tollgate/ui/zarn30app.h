@@ -55,7 +55,7 @@ private:
     std::unique_ptr<QtScanErrorWarning> m_scanErrorWarning;
     std::unique_ptr<QtQueryExceptionPresenter> m_queryExceptions;
     std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CZARN30Replay> m_replay;
+    std::unique_ptr<zarn::CZARNReplay> m_replay;
     int m_splashShowing = 0;
 };
 

@@ -1,0 +1,96 @@
+#include "shelvermainframe.h"
+
+#include <QContextMenuEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "zarnmenus.h"
+#include "zarnsplash.h"
+
+void RegisterShelverMenus() {
+    zarn::RegisterMenuResource(kShelverMenuResource, [](QMenuBar &bar) {
+        QMenu *list = bar.addMenu("LIST");
+        QMenu *print = list->addMenu("Print");
+        // Printing the list has no behaviour: the entries are kept, inactive.
+        zarn::AddCommand(*print, "Print All", kCmdShelverPrintAll)->setEnabled(false);
+        zarn::AddCommand(*print, "Print Selected", kCmdShelverPrintSelected)->setEnabled(false);
+    });
+}
+
+CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverServices services,
+                       QWidget *parent)
+    : QMainWindow(parent), m_server(server), m_services(std::move(services)) {
+    setObjectName("CMainFrame");
+    setWindowTitle("Kestrava - Shelver");
+    statusBar()->showMessage("Ready");
+    m_bar = std::make_unique<CZARNShelverScanBar>(app.GetProfile());
+    m_barWindow = new CScanDialogBar(*m_bar, this);
+    auto *dock = new QToolBar("Scan bar", this);
+    dock->setObjectName("scanBar");
+    dock->setMovable(false);
+    dock->addWidget(m_barWindow);
+    addToolBar(Qt::TopToolBarArea, dock);
+
+    m_scanning = std::make_unique<CZARNShelverScanning>(
+        server, *m_bar, [this](const std::string &text) { Speak(text); });
+    m_source = std::make_unique<CZARNShelverListSource>(*m_scanning);
+    m_list = new zarn::CZARNListCtrl(m_source.get(), m_services.list, this);
+    m_list->setObjectName("scannedObjects");
+    m_list->Header()->setStretchLastSection(true);
+    setCentralWidget(m_list);
+    m_scanning->onAppended = [this]() { m_list->Refresh(); };
+    m_list->Refresh();
+
+    QMenu *file = menuBar()->addMenu("&File");
+    connect(file->addAction("E&xit"), &QAction::triggered, this, &QWidget::close);
+    QMenu *process = menuBar()->addMenu("&Process");
+    QAction *scan = process->addAction("&Scan");
+    scan->setShortcut(QKeySequence("Ctrl+T"));
+    connect(scan, &QAction::triggered, this, [this]() { Scan(); });
+    QMenu *help = menuBar()->addMenu("&Help");
+    connect(help->addAction("&Get Technical Assistance"), &QAction::triggered, this,
+            [&app]() { app.RequestAssistance(); });
+
+    m_voice = m_services.voice ? m_services.voice() : nullptr;
+    if (!m_voice) {
+        m_services.list.ui->MessageBox(
+            "Text-To-Speech Engine Initialization failed. Speech will not be enabled",
+            "TTS Init Failed", zarn::kBoxOk | zarn::kBoxIconInformation);
+    }
+    resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() {
+    // The windows show the state held here: they go first.
+    m_scanning->onAppended = nullptr;
+    delete m_list;
+    delete m_barWindow;
+}
+
+intptr_t CMainFrame::HandleMessage(const zarn::WindowMessage &message) {
+    if (message.id != zarn::kMsgSplashClosed) {
+        return m_scanning->HandleMessage(message);
+    }
+    m_server.Logon(0);
+    m_bar->FillZones(m_server);
+    m_barWindow->ShowZones();
+    return 1;
+}
+
+void CMainFrame::Speak(const std::string &text) {
+    if (m_voice && !text.empty()) {
+        m_voice->Speak(text);
+    }
+}
+
+void CMainFrame::Scan() {
+    m_scanning->Scan();
+}
+
+void CMainFrame::contextMenuEvent(QContextMenuEvent *event) {
+    std::unique_ptr<QMenuBar> bar = zarn::LoadMenuResource(kShelverMenuResource);
+    if (bar && !bar->actions().isEmpty()) {
+        bar->actions()[0]->menu()->exec(event->globalPos());
+    }
+}

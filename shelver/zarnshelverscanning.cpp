@@ -1,0 +1,215 @@
+#include "zarnshelverscanning.h"
+
+#include <cstring>
+
+#include "zarnfields.h"
+#include "zarnscanposting.h"
+
+namespace {
+
+const char kSuffixes[] = "123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+const int kSuffixCount = sizeof kSuffixes - 1;  // 35
+
+std::string KeyPart(const char *key, size_t width) {
+    return std::string(key, strnlen(key, width));
+}
+
+}  // namespace
+
+CZARNShelverScanning::CZARNShelverScanning(CZARN10MFC &server, CZARNShelverScanBar &bar,
+                                           std::function<void(const std::string &)> speak)
+    : m_server(server), m_bar(bar), m_speak(std::move(speak)) {}
+
+intptr_t CZARNShelverScanning::HandleMessage(const zarn::WindowMessage &message) {
+    if (message.id == kMsgShelveVolume) {
+        const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload);
+        return scanned ? OnVolume(static_cast<uint8_t>(message.wParam), scanned->customerId) : 0;
+    }
+    if (message.id == kMsgShelveZoneSlot) {
+        m_speak(m_bar.OnZoneSlot(static_cast<uint32_t>(message.wParam),
+                                 static_cast<uint32_t>(message.lParam)));
+        return 1;
+    }
+    return 0;
+}
+
+void CZARNShelverScanning::Scan() {
+    // Each volume is answered before the dialog reads the next line, and the answer goes back.
+    zarn::SendingScanTarget target(this);
+    ZARNSCANVOLUMEARGS args{};
+    args.size = sizeof args;
+    args.volumeMessage = kMsgShelveVolume;
+    args.controlMessage = 0;
+    args.zoneSlotMessage = kMsgShelveZoneSlot;
+    zarn::SetScanTarget(args, &target);
+    const CZARN10RC opened = m_server.ScanDialog(&args, "Scan to Slot Volumes", this);
+    m_server.WasCancelled(1);  // a cancel ends this dialog and nothing else
+    if (!opened.IsOK(0)) {
+        m_speak(opened.Get());
+    }
+}
+
+int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]) {
+    if (dialogResult != kZarnOK) {
+        m_speak(CZARN10RC(dialogResult).Get());
+        return 0;
+    }
+    if (m_bar.currentZone == 0) {
+        m_speak("You must first set a valid zone");
+        return 0;
+    }
+    if (m_bar.currentSlot == 0) {
+        m_speak("You must first set a valid slot");
+        return 0;
+    }
+    ZARNVOLSEx record{};
+    std::memcpy(record.customerId, key, kZarnVolumeKeyWidth);
+    const std::string customer = KeyPart(key, 4);
+    const std::string media = KeyPart(key + 4, 4);
+    const std::string serial = KeyPart(key + 8, 10);
+    CScanOb object;
+    object.texts[0] = customer;
+    object.texts[1] = media;
+    object.texts[2] = serial;
+
+    const CZARN10RC read = m_server.Get(&record, customer.c_str(), media.c_str(), serial.c_str());
+    const bool known = read.IsOK(0);
+    if (known) {
+        if (record.flags & kZarnVolContainer) {
+            m_speak("New container set");
+            m_containerNumber = record.container;
+            m_containerLabel = customer + "." + media + "." + serial;
+            if (m_bar.noContainerSlot) {
+                return 0;
+            }
+        }
+        if (m_bar.presumeNew && !m_bar.addSuffix) {
+            m_speak("Volume is already known");
+            return 0;
+        }
+    } else if (read.Code() != kZarnVolumeNotFound && read.Code() != kZarnVolumeNotHeld) {
+        m_speak(read.Get());
+        return 0;
+    } else {
+        std::memset(reinterpret_cast<char *>(&record) + kZarnVolumeKeyWidth, 0,
+                    sizeof record - kZarnVolumeKeyWidth);
+        std::memcpy(record.customerId, key, kZarnVolumeKeyWidth);
+    }
+    object.texts[6] = m_containerLabel;
+
+    // Slot 0 and a zone or slot that does not exist never reach the store: the coordinate is
+    // read first and nothing is written without it.
+    ZARNCOORD coordinate;
+    if (!m_server
+             .Get(&coordinate, customer.c_str(), media.c_str(), static_cast<int>(m_bar.currentZone),
+                  static_cast<int>(m_bar.currentSlot))
+             .IsOK(0)) {
+        m_speak("Illegal Zone and slot");
+        return 0;
+    }
+    for (ZARNLOCATION &entry : record.locations) {
+        std::memcpy(entry.repositoryId, coordinate.repositoryId, sizeof entry.repositoryId);
+        entry.slot = coordinate.slot;
+    }
+    object.texts[5] = m_bar.LocationText();
+    if (known && !m_bar.presumeNew) {
+        return Move(record, object);
+    }
+    return Add(record, object, serial);
+}
+
+int CZARNShelverScanning::Move(ZARNVOLSEx &record, CScanOb &object) {
+    const CZARN10RC moved = m_server.Update(&record);
+    if (moved.IsOK(1)) {
+        Append(std::move(object));
+    } else {
+        m_speak(moved.Get());
+    }
+    return 1;
+}
+
+int CZARNShelverScanning::Add(ZARNVOLSEx &record, CScanOb &object, const std::string &serial) {
+    // The first attempt takes the serial as scanned, then each suffix of the alphabet in turn:
+    // -1 ... -9, -A ... -Z.
+    for (int attempt = 0; attempt <= kSuffixCount; ++attempt) {
+        const CZARN10RC added = m_server.Add(&record);
+        if (added.IsOK(0)) {
+            if (m_containerNumber != 0) {
+                const std::string recorded = zarn::ReadField(record.volume);
+                ZARNVOLSEx stored{};
+                const CZARN10RC back = m_server.Get(&stored, object.texts[0].c_str(),
+                                                    object.texts[1].c_str(), recorded.c_str());
+                if (!back.IsOK(0)) {
+                    m_speak(back.Get());
+                    return 0;
+                }
+                if (!(stored.flags & kZarnVolContainer)) {
+                    stored.container = m_containerNumber;
+                }
+                if (const CZARN10RC updated = m_server.Update(&stored); !updated.IsOK(1)) {
+                    m_speak(updated.Get());
+                    return 0;
+                }
+            }
+            Append(std::move(object));
+            return 1;
+        }
+        if (!m_bar.addSuffix) {
+            m_speak(added.Get());
+            return 0;
+        }
+        if (attempt == kSuffixCount) {
+            break;
+        }
+        const std::string suffixed = serial + "-" + kSuffixes[attempt];
+        if (suffixed.size() > kZarnVolumeWidth) {
+            m_speak("Volume length overflow");
+            return 0;
+        }
+        zarn::WriteField(record.volume, suffixed);
+        object.texts[2] = suffixed;
+    }
+    m_speak("All Updates failed");
+    return 1;
+}
+
+void CZARNShelverScanning::Append(CScanOb object) {
+    m_scanned.push_back(std::move(object));
+    if (onAppended) {
+        onAppended();
+    }
+    m_speak(m_bar.AfterSlotting());
+}
+
+std::string CZARNShelverListSource::ColumnTitle(int column) const {
+    static const char *const titles[] = {"Count",  "Customer", "Media",
+                                         "Volume", "Location", "Container"};
+    return titles[column];
+}
+
+int CZARNShelverListSource::ColumnWidth(int column) const {
+    static const int widths[] = {50, 70, 50, 80, 120, 80};
+    return widths[column];
+}
+
+std::string CZARNShelverListSource::CellText(int item, int column) const {
+    const CScanOb &object = m_scanning.Scanned()[static_cast<size_t>(item)];
+    switch (column) {
+        case 0:
+            return std::to_string(item + 1);
+        case 1:
+            return object.texts[0];
+        case 2:
+            return object.texts[1];
+        case 3:
+            return object.texts[2];
+        case 4:
+            return object.texts[5];
+        default:
+            return object.texts[6];
+    }
+}
+
+zarn::SortKey CZARNShelverListSource::Key(int item, int column) const {
+    return column == 0 ? zarn::SortKey(static_cast<int64_t>(item)) : CellText(item, column);
+}
