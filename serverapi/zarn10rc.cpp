@@ -26,6 +26,7 @@ const char *const kTexts[] = {
     "Server database is newer than this program",
     "Not permitted for this station",
     "Volume serial is held more than once; scan its full label",
+    "The server refused the user name or password",
 };
 
 }  // namespace

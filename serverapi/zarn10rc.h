@@ -28,6 +28,7 @@ enum ZarnResultCode : uint8_t {
     kZarnSchemaTooNew = 20,
     kZarnPermissionDenied = 21,
     kZarnVolumeAmbiguous = 22,  // a bare serial held for several customers or media
+    kZarnLogonRefused = 23,     // the server refused the user name or password
 };
 
 class CZARN10RC {

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "zarnclock.h"
@@ -90,8 +91,10 @@ CZARN10RC CZARN10MFC::Logon(int) {
         if ((result = store->Migrate())) {
             return result;
         }
-    } else if (store->SchemaVersion() == 0) {
-        return kZarnDatabaseError;
+    } else if ((result = store->CheckSchema())) {
+        return result;
+    } else if (store->SchemaVersion() != Store::TargetSchemaVersion()) {
+        return kZarnDatabaseError;  // none yet, or older: zarnserver init prepares it
     }
     store->SetStation(m_session->StationName(), m_session->settings.user);
     m_session->store = std::move(store);
@@ -105,6 +108,7 @@ CZARN10RC CZARN10MFC::Logoff(bool) {
 
 CZARN10RC CZARN10MFC::Get(ZARNVOLS *record, const char *customer, const char *media,
                           const char *volume) {
+    const StatementsDone done(*m_session);
     Clear(record);
     VolumeRow row;
     if (uint8_t failed = m_session->ReadVolume(customer, media, volume, row)) {
@@ -115,6 +119,7 @@ CZARN10RC CZARN10MFC::Get(ZARNVOLS *record, const char *customer, const char *me
 }
 
 CZARN10RC CZARN10MFC::Get(ZARNCUST *record, const char *customer) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed = m_session->Select(query,
@@ -163,6 +168,7 @@ void FillMedia(const QSqlQuery &query, ZARNMEDIAEx &record) {
 }  // namespace
 
 CZARN10RC CZARN10MFC::Get(ZARNMEDIA *record, const char *customer, const char *media) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed =
@@ -178,6 +184,7 @@ CZARN10RC CZARN10MFC::Get(ZARNMEDIA *record, const char *customer, const char *m
 }
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *customer) {
+    const StatementsDone done(*m_session);
     records.clear();
     QSqlQuery query;
     if (uint8_t failed = customer ? m_session->Select(query, MediaSelect("WHERE m.customer_id = ?"),
@@ -193,6 +200,7 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *custom
 }
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNCUSTEx> &records) {
+    const StatementsDone done(*m_session);
     records.clear();
     QSqlQuery query;
     if (uint8_t failed = m_session->Select(query,
@@ -213,6 +221,7 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNCUSTEx> &records) {
 
 CZARN10RC CZARN10MFC::Get(ZARNREPOSITORY *record, const char *customer, const char *media,
                           const char *repository) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed =
@@ -235,6 +244,7 @@ CZARN10RC CZARN10MFC::Get(ZARNREPOSITORY *record, const char *customer, const ch
 }
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNREPOSITORYFULL> &records, const char *, const char *) {
+    const StatementsDone done(*m_session);
     records.clear();
     QSqlQuery query;
     if (uint8_t failed = m_session->Select(
@@ -254,6 +264,7 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNREPOSITORYFULL> &records, const char 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNVOLSFULL> &records, const char *customer,
                            const char *media, ZARNVOLFLAGS filter, unsigned *volumeCount,
                            unsigned *notDueCount, unsigned *scannedOutCount, int, int) {
+    const StatementsDone done(*m_session);
     records.clear();
     // Only the columns a list record holds, and whether a move is pending, so that rows the
     // filter leaves out cost two integers.
@@ -306,6 +317,7 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNVOLSFULL> &records, const char *custo
 }
 
 CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
+    const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     if (!store) {
@@ -319,10 +331,8 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
     if (CZARN10RC found = Get(&media, row.customer.c_str(), row.media.c_str()); !found.IsOK(0)) {
         return found;
     }
-    if ((row.flags & kZarnVolContainer) && row.container <= 0) {
-        row.container = store->NextContainerNumber();
-    }
-    if ((result = store->InsertVolume(row, {"added", {}, row.current, row.flags}))) {
+    const bool newContainer = (row.flags & kZarnVolContainer) && row.container <= 0;
+    if ((result = store->InsertVolume(row, {"added", {}, row.current, row.flags}, newContainer))) {
         return result;
     }
     FillVolumeRecord(row, *record);
@@ -330,6 +340,7 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
 }
 
 CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
+    const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     VolumeRow stored;
@@ -354,6 +365,7 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
 }
 
 CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed = m_session->Select(query, "SELECT key, value FROM meta")) {
@@ -369,7 +381,7 @@ CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
         } else if (key == "prepared_by") {
             WriteField(record->preparedBy, value);
         } else if (key == "schema_version") {
-            record->schemaVersion = static_cast<uint32_t>(std::stoul("0" + value));
+            record->schemaVersion = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
         }
     }
     WriteField(record->stationId, m_session->StationName());
@@ -377,6 +389,7 @@ CZARN10RC CZARN10MFC::Get(ZARNSERVERID *record) {
 }
 
 CZARN10RC CZARN10MFC::Get(ZARN10JOURNALLIST *record) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed =
@@ -396,6 +409,7 @@ CZARN10RC CZARN10MFC::Get(ZARN10JOURNALLIST *record) {
 }
 
 CZARN10RC CZARN10MFC::Get(ZARNATTRIBUTE *record, const char *name) {
+    const StatementsDone done(*m_session);
     Clear(record);
     QSqlQuery query;
     if (uint8_t failed = m_session->Select(
@@ -411,6 +425,7 @@ CZARN10RC CZARN10MFC::Get(ZARNATTRIBUTE *record, const char *name) {
 }
 
 CZARN10RC CZARN10MFC::Put(const ZARNATTRIBUTEEx *attribute) {
+    const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     const std::string name = ReadField(attribute->name);
@@ -430,6 +445,7 @@ CZARN10RC CZARN10MFC::Put(const ZARNATTRIBUTEEx *attribute) {
 
 CZARN10RC CZARN10MFC::Put(const char *label, const char *text2, const char *text3, unsigned code,
                           unsigned quantity, const char *text) {
+    const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     if (!store) {

@@ -24,6 +24,7 @@ std::string StoreText(const ServerSession &session) {
 }  // namespace
 
 CZARN10RC CZARN10MFC::ServerInfoDialog(void *) {
+    const StatementsDone done(*m_session);
     ZARNSERVERID identity;
     const CZARN10RC result = Get(&identity);
     std::vector<std::string> lines;

@@ -67,6 +67,7 @@ uint8_t LookUpScannedVolume(CZARN10MFC &server, ZARN10BARCODEPARSED &scanned) {
 }  // namespace zarn
 
 CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, void *) {
+    const StatementsDone done(*m_session);
     ScanMessageTarget *target = args ? ScanTargetOf(*args) : nullptr;
     if (!args || args->size != sizeof(ZARNSCANVOLUMEARGS) || !target) {
         return kZarnInvalidArgument;
@@ -82,6 +83,9 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
         uint8_t result = ParseScannerLine(grammar, line, nullptr, nullptr, scanned);
         if (result == kZarnOK && scanned.kind == kZarnBarCodeVolume) {
             result = LookUpScannedVolume(*this, scanned);
+            if (m_session->store) {
+                m_session->store->FinishStatements();  // no snapshot held while waiting
+            }
         }
         dialog->ShowStatus(result == kZarnOK ? line : CZARN10RC(result).Get());
         if (result != kZarnOK || scanned.kind == kZarnBarCodeVolume) {

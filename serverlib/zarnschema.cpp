@@ -66,9 +66,26 @@ QStringList VersionOne(const Store &store) {
     };
 }
 
+// Wider station and role names in the history (a host name may be long; PostgreSQL role
+// names reach 63 characters), container numbers unique among containers, and on PostgreSQL
+// the history's role filled by the server itself.
+QStringList VersionTwo(const Store &store) {
+    QStringList statements = {
+        "CREATE UNIQUE INDEX volumes_container_unique ON volumes (container)"
+        " WHERE container > 0 AND (flags & 131072) <> 0",
+    };
+    if (store.Kind() == Backend::PostgreSQL) {
+        statements << "ALTER TABLE movement_history ALTER COLUMN station TYPE VARCHAR(255)"
+                   << "ALTER TABLE movement_history ALTER COLUMN role TYPE VARCHAR(63)"
+                   << "ALTER TABLE movement_history ALTER COLUMN role SET DEFAULT session_user"
+                   << "ALTER TABLE journal_postings ALTER COLUMN station TYPE VARCHAR(255)";
+    }
+    return statements;
+}
+
 // Each entry takes the schema from its index to index + 1.
 std::vector<QStringList (*)(const Store &)> Migrations() {
-    return {VersionOne};
+    return {VersionOne, VersionTwo};
 }
 
 }  // namespace
@@ -78,22 +95,47 @@ int Store::SchemaVersion() {
     if (!query.exec("SELECT value FROM meta WHERE key = 'schema_version'") || !query.next()) {
         return 0;
     }
-    return query.value(0).toInt();
+    bool number = false;
+    const int version = query.value(0).toString().trimmed().toInt(&number);
+    return number ? version : -1;  // -1: a version nobody wrote
+}
+
+int Store::TargetSchemaVersion() {
+    return static_cast<int>(Migrations().size());
+}
+
+uint8_t Store::CheckSchema() {
+    const int version = SchemaVersion();
+    if (version < 0) {
+        return kZarnDatabaseError;
+    }
+    return version > TargetSchemaVersion() ? uint8_t{kZarnSchemaTooNew} : uint8_t{kZarnOK};
 }
 
 uint8_t Store::Migrate() {
+    // A current schema is only read: log-on writes nothing then, so stations starting together
+    // do not wait for each other.
+    if (uint8_t refused = CheckSchema()) {
+        return refused;
+    }
+    const int target = TargetSchemaVersion();
+    if (SchemaVersion() == target) {
+        return kZarnOK;
+    }
     const auto migrations = Migrations();
-    const int target = static_cast<int>(migrations.size());
     return InTransaction([&]() -> uint8_t {
         if (uint8_t failed = Run(VersionOne(*this).front())) {  // the meta table itself
             return failed;
         }
-        const int version = SchemaVersion();
+        const int version = SchemaVersion();  // again, inside the write lock
+        if (version < 0) {
+            return kZarnDatabaseError;
+        }
         if (version > target) {
             return kZarnSchemaTooNew;
         }
         for (int step = version; step < target; ++step) {
-            for (const QString &statement : migrations[step](*this)) {
+            for (const QString &statement : migrations[static_cast<size_t>(step)](*this)) {
                 if (statement.startsWith("CREATE TABLE IF NOT EXISTS meta")) {
                     continue;
                 }

@@ -31,6 +31,23 @@ public:
     std::string StationName() const;
 };
 
+// Ends the connection's statements when a call of the library returns: an idle station must
+// not hold a read snapshot, which would keep SQLite's log from being folded back.
+class StatementsDone {
+public:
+    explicit StatementsDone(ServerSession &session) : m_session(session) {}
+    ~StatementsDone() {
+        if (m_session.store) {
+            m_session.store->FinishStatements();
+        }
+    }
+    StatementsDone(const StatementsDone &) = delete;
+    StatementsDone &operator=(const StatementsDone &) = delete;
+
+private:
+    ServerSession &m_session;
+};
+
 // Zero-fills a record before it is filled, so that nothing of an earlier read stays in it.
 template <typename Record>
 void Clear(Record *record) {

@@ -67,7 +67,7 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
         std::error_code ignored;
         std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
         db.setDatabaseName(Text(path));
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=2000");
+        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500");
     } else {
         db.setHostName(Text(settings.host));
         db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
@@ -77,8 +77,14 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
         db.setConnectOptions("connect_timeout=3");
     }
     if (!db.open()) {
-        result = kZarnServerUnavailable;
         error = db.lastError().text().toStdString();
+        // A server that answered and refused the log-on is not a server that cannot be reached.
+        const QString text = db.lastError().text().toLower();
+        result = text.contains("password authentication failed") ||
+                         text.contains("no password supplied") ||
+                         text.contains("authentication failed")
+                     ? kZarnLogonRefused
+                     : kZarnServerUnavailable;
         return nullptr;
     }
     if (embedded) {
@@ -112,11 +118,18 @@ QString Store::AutoIdColumn() const {
 uint8_t Store::CodeOf(const QSqlError &error) {
     m_lastError = error.text().toStdString();
     const QString text = error.text().toLower();
-    if (text.contains("locked") || text.contains("busy")) {
+    m_lastDuplicate = error.nativeErrorCode() == "23505" || text.contains("unique constraint") ||
+                      text.contains("duplicate key");
+    if (text.contains("locked") || text.contains("busy") || text.contains("deadlock")) {
         return kZarnDatabaseBusy;
     }
-    if (error.type() == QSqlError::ConnectionError || text.contains("server closed") ||
-        text.contains("connection") || text.contains("terminating")) {
+    if (m_lastDuplicate) {
+        return kZarnDatabaseError;
+    }
+    // The SQLite driver files every failed step as a connection error: only PostgreSQL's are.
+    const bool lost = m_backend == Backend::PostgreSQL && error.type() == QSqlError::ConnectionError;
+    if (lost || text.contains("server closed") || text.contains("connection") ||
+        text.contains("terminating")) {
         return kZarnServerUnavailable;
     }
     if (text.contains("permission denied")) {
@@ -161,6 +174,21 @@ uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bin
     query = prepared;  // callers read the result before running the statement again
 #pragma GCC diagnostic pop
     return done ? uint8_t{kZarnOK} : CodeOf(prepared.lastError());
+}
+
+void Store::FinishStatements() {
+    for (auto &[text, open] : m_prepared) {
+        open.finish();
+    }
+}
+
+uint8_t Store::Retried(const std::function<uint8_t()> &write) {
+    constexpr int kAttempts = 3;  // each waits up to the busy timeout: a few seconds in all
+    uint8_t result = write();
+    for (int attempt = 1; attempt < kAttempts && result == kZarnDatabaseBusy; ++attempt) {
+        result = write();
+    }
+    return result;
 }
 
 uint8_t Store::Run(const QString &sql, Bindings bindings) {
@@ -246,58 +274,98 @@ uint8_t Store::MissingVolumeCode(const std::string &volume) {
     return query.next() ? kZarnVolumeNotHeld : kZarnVolumeNotFound;
 }
 
+namespace {
+
+// Texts cut to the column's width at a character boundary: what the column can hold, the same
+// on both stores.
+QString Cut(const std::string &text, int width) {
+    QString cut = QString::fromStdString(text);
+    if (cut.size() > width) {
+        cut.truncate(width);
+        if (cut.back().isHighSurrogate()) {
+            cut.chop(1);
+        }
+    }
+    return cut;
+}
+
+const int kStationWidth = 255;
+const int kRoleWidth = 63;
+
+}  // namespace
+
 uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
-    return Run(
-        "INSERT INTO movement_history (at, station, role, action, customer_id, media_id, volume,"
-        " from_repository, from_slot, to_repository, to_slot, flags)"
-        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {QVariant::fromValue<qlonglong>(row.changed), Text(m_station), Text(m_role),
-         Text(history.action), Text(row.customer), Text(row.media), Text(row.volume),
-         Text(history.from.repository), history.from.slot, Text(history.to.repository),
-         history.to.slot, QVariant::fromValue<qlonglong>(history.flags)});
+    const QVariantList common{QVariant::fromValue<qlonglong>(row.changed),
+                              Cut(m_station, kStationWidth),
+                              Text(history.action),
+                              Text(row.customer),
+                              Text(row.media),
+                              Text(row.volume),
+                              Text(history.from.repository),
+                              history.from.slot,
+                              Text(history.to.repository),
+                              history.to.slot,
+                              QVariant::fromValue<qlonglong>(history.flags)};
+    QSqlQuery query(m_database);
+    if (m_backend == Backend::PostgreSQL) {
+        // The server writes who the log-on is: a station cannot name another role.
+        return Run(query,
+                   "INSERT INTO movement_history (at, station, action, customer_id, media_id,"
+                   " volume, from_repository, from_slot, to_repository, to_slot, flags)"
+                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                   common);
+    }
+    QVariantList bindings = common;
+    bindings.insert(2, Cut(m_role, kRoleWidth));
+    return Run(query,
+               "INSERT INTO movement_history (at, station, role, action, customer_id, media_id,"
+               " volume, from_repository, from_slot, to_repository, to_slot, flags)"
+               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+               bindings);
 }
 
 uint8_t Store::WriteVolume(VolumeRow &row, const HistoryRow &history) {
     const uint32_t readVersion = row.version;
     row.changed = ZarnNow();
-    return InTransaction([&]() -> uint8_t {
-        QSqlQuery query(m_database);
-        if (uint8_t failed = Run(
-                query,
-                "UPDATE volumes SET flags = ?, container = ?, next_move_date = ?,"
-                " current_repository = ?, current_slot = ?, destination_repository = ?,"
-                " destination_slot = ?, scanned_repository = ?, scanned_slot = ?,"
-                " description = ?, version = version + 1, changed = ?"
-                " WHERE customer_id = ? AND media_id = ? AND volume = ? AND version = ?",
-                {QVariant::fromValue<qlonglong>(row.flags), row.container,
-                 QVariant::fromValue<qlonglong>(row.nextMoveDate), Text(row.current.repository),
-                 row.current.slot, Text(row.destination.repository), row.destination.slot,
-                 Text(row.scanned.repository), row.scanned.slot, Text(row.description),
-                 QVariant::fromValue<qlonglong>(row.changed), Text(row.customer), Text(row.media),
-                 Text(row.volume), QVariant::fromValue<qlonglong>(readVersion)})) {
-            return failed;
-        }
-        if (query.numRowsAffected() != 1) {
-            return kZarnChangedElsewhere;
-        }
-        row.version = readVersion + 1;
-        return AddHistory(row, history);
+    return Retried([&]() {
+        return InTransaction([&]() -> uint8_t {
+            QSqlQuery query(m_database);
+            if (uint8_t failed = Run(
+                    query,
+                    "UPDATE volumes SET flags = ?, container = ?, next_move_date = ?,"
+                    " current_repository = ?, current_slot = ?, destination_repository = ?,"
+                    " destination_slot = ?, scanned_repository = ?, scanned_slot = ?,"
+                    " description = ?, version = version + 1, changed = ?"
+                    " WHERE customer_id = ? AND media_id = ? AND volume = ? AND version = ?",
+                    {QVariant::fromValue<qlonglong>(row.flags), row.container,
+                     QVariant::fromValue<qlonglong>(row.nextMoveDate),
+                     Text(row.current.repository), row.current.slot,
+                     Text(row.destination.repository), row.destination.slot,
+                     Text(row.scanned.repository), row.scanned.slot, Text(row.description),
+                     QVariant::fromValue<qlonglong>(row.changed), Text(row.customer),
+                     Text(row.media), Text(row.volume),
+                     QVariant::fromValue<qlonglong>(readVersion)})) {
+                return failed;
+            }
+            if (query.numRowsAffected() != 1) {
+                return kZarnChangedElsewhere;
+            }
+            row.version = readVersion + 1;
+            return AddHistory(row, history);
+        });
     });
 }
 
-uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history) {
+uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history, bool newContainer) {
     row.changed = ZarnNow();
     row.version = 1;
-    return InTransaction([&]() -> uint8_t {
-        QSqlQuery exists(m_database);
-        if (uint8_t failed = Run(exists,
-                                 "SELECT 1 FROM volumes WHERE customer_id = ? AND media_id = ?"
-                                 " AND volume = ?",
-                                 {Text(row.customer), Text(row.media), Text(row.volume)})) {
-            return failed;
-        }
-        if (exists.next()) {
-            return kZarnVolumeExists;
+    const auto insert = [&]() -> uint8_t {
+        if (newContainer) {
+            // Inside the write: two stations adding containers at once never take one number.
+            row.container = NextContainerNumber();
+            if (row.container <= 0) {
+                return kZarnDatabaseError;
+            }
         }
         if (uint8_t failed =
                 Run("INSERT INTO volumes (" + VolumeColumns() +
@@ -312,7 +380,24 @@ uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history) {
             return failed;
         }
         return AddHistory(row, history);
-    });
+    };
+    uint8_t result = kZarnOK;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        result = Retried([&]() { return InTransaction(insert); });
+        if (result != kZarnDatabaseError || !m_lastDuplicate) {
+            return result;
+        }
+        // A duplicate: the key (another station may have added the same volume first), or a
+        // container number another station took in the same moment, which a new number mends.
+        VolumeRow existing;
+        if (GetVolume(row.customer, row.media, row.volume, existing) == kZarnOK) {
+            return kZarnVolumeExists;
+        }
+        if (!newContainer) {
+            return kZarnInvalidArgument;  // the container number given is another's
+        }
+    }
+    return result;
 }
 
 int32_t Store::NextContainerNumber() {

@@ -74,9 +74,15 @@ public:
     const std::string &LastError() const { return m_lastError; }
     void SetStation(const std::string &station, const std::string &role);
 
-    // Creates or migrates the schema.
+    // Creates or migrates the schema; a current one is only read.
     uint8_t Migrate();
+    // The stored schema version: 0 none, -1 unreadable.
     int SchemaVersion();
+    static int TargetSchemaVersion();
+    // Refuses a schema newer than this program (or an unreadable version).
+    uint8_t CheckSchema();
+    // Ends every open statement, so that a connection that goes idle holds no read snapshot.
+    void FinishStatements();
 
     using Bindings = std::initializer_list<QVariant>;
     // Runs a statement with positional parameters; result code. The query stays readable.
@@ -92,8 +98,11 @@ public:
     uint8_t MissingVolumeCode(const std::string &volume);
     // Writes row over the copy of version row.version; kZarnChangedElsewhere when it moved on.
     uint8_t WriteVolume(VolumeRow &row, const HistoryRow &history);
-    uint8_t InsertVolume(VolumeRow &row, const HistoryRow &history);
+    // Code 11 when the key exists (also when another station added it at the same moment); a
+    // new container gets the next free number.
+    uint8_t InsertVolume(VolumeRow &row, const HistoryRow &history, bool newContainer = false);
     uint8_t AddHistory(const VolumeRow &row, const HistoryRow &history);
+    // The next free container number, read inside the insert's transaction.
     int32_t NextContainerNumber();
 
     QSqlDatabase &Database() { return m_database; }
@@ -104,11 +113,14 @@ public:
 private:
     Store(Backend backend, const QString &connectionName);
     uint8_t CodeOf(const QSqlError &error);
+    // Runs a write, again while the store answers "busy" (a few seconds in all).
+    uint8_t Retried(const std::function<uint8_t()> &write);
 
     Backend m_backend;
     QString m_connectionName;
     QSqlDatabase m_database;
     std::string m_lastError;
+    bool m_lastDuplicate = false;  // the last failure broke a uniqueness rule
     std::string m_station;
     std::string m_role;
     int m_transactionDepth = 0;  // work inside an open transaction joins it

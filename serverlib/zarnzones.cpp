@@ -55,8 +55,9 @@ uint8_t LoadZone(Store &store, int zone, ZARNZONEEx &found) {
     return kZarnOK;
 }
 
-std::vector<ZARNZONEEx> LoadZones(Store &store, const std::string &repository) {
-    std::vector<ZARNZONEEx> zones;
+// The zones of a repository (all with an empty id); a failed read is returned, never taken
+// for "no zones".
+uint8_t LoadZones(Store &store, const std::string &repository, std::vector<ZARNZONEEx> &zones) {
     QSqlQuery query;
     const uint8_t failed =
         repository.empty()
@@ -68,7 +69,7 @@ std::vector<ZARNZONEEx> LoadZones(Store &store, const std::string &repository) {
     while (failed == 0 && query.next()) {
         FillZone(query, zones.emplace_back());
     }
-    return zones;
+    return failed;
 }
 
 // The zone block of one location: the first zone holding that repository slot for the
@@ -109,6 +110,7 @@ void FillLocations(const std::vector<ZARNZONEEx> &zones, const VolumeRow &row, Z
 using namespace zarn;
 
 CZARN10RC CZARN10MFC::Get(ZARNZONE *record, int zone) {
+    const StatementsDone done(*m_session);
     Clear(record);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
@@ -126,6 +128,7 @@ CZARN10RC CZARN10MFC::Get(ZARNZONE *record, int zone) {
 
 CZARN10RC CZARN10MFC::Get(ZARNCOORD *record, const char *customer, const char *media, int zone,
                           int slot) {
+    const StatementsDone done(*m_session);
     Clear(record);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
@@ -150,17 +153,21 @@ CZARN10RC CZARN10MFC::Get(ZARNCOORD *record, const char *customer, const char *m
 
 CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *media,
                           const char *volume) {
+    const StatementsDone done(*m_session);
     Clear(record);
     VolumeRow row;
     if (uint8_t failed = m_session->ReadVolume(customer, media, volume, row)) {
         return failed;
     }
     Store *store = m_session->store.get();
-    std::vector<ZARNZONEEx> zones = LoadZones(*store, row.current.repository);
+    std::vector<ZARNZONEEx> zones;
+    if (uint8_t failed = LoadZones(*store, row.current.repository, zones)) {
+        return failed;
+    }
     if (!row.destination.repository.empty() &&
         row.destination.repository != row.current.repository) {
-        for (ZARNZONEEx &zone : LoadZones(*store, row.destination.repository)) {
-            zones.push_back(zone);
+        if (uint8_t failed = LoadZones(*store, row.destination.repository, zones)) {
+            return failed;
         }
     }
     FillLocations(zones, row, *record);
@@ -169,13 +176,17 @@ CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *
 
 CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer, const char *media,
                           const std::vector<std::string> &volumes) {
+    const StatementsDone done(*m_session);
     records.clear();
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     if (!store) {
         return result;
     }
-    const std::vector<ZARNZONEEx> zones = LoadZones(*store, "");
+    std::vector<ZARNZONEEx> zones;
+    if ((result = LoadZones(*store, "", zones))) {
+        return result;
+    }
     constexpr std::size_t kChunk = 500;  // serials per statement
     for (std::size_t first = 0; first < volumes.size(); first += kChunk) {
         const std::size_t count = std::min(kChunk, volumes.size() - first);
@@ -200,6 +211,7 @@ CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer
 }
 
 CZARN10RC CZARN10MFC::List(std::vector<ZARNZONEEx> &records) {
+    const StatementsDone done(*m_session);
     records.clear();
     uint8_t result = 0;
     Store *store = m_session->Require(result);
