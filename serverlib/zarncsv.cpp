@@ -30,6 +30,15 @@ bool CsvReader::Next(std::vector<std::string> &fields) {
     if (!m_error.empty() || m_input.peek() == std::char_traits<char>::eof()) {
         return false;
     }
+    if (m_line == 0 && m_input.peek() == 0xEF) {
+        // A byte-order mark some programs put before UTF-8 text: not part of the first name.
+        char mark[3] = {};
+        m_input.read(mark, 3);
+        if (std::string(mark, 3) != "\xEF\xBB\xBF") {
+            m_error = "line 1: the file does not start with text";
+            return false;
+        }
+    }
     ++m_line;
     const int start = m_line;
     std::string field;
@@ -66,6 +75,10 @@ bool CsvReader::Next(std::vector<std::string> &fields) {
             break;
         } else if (ch == '\r' && m_input.peek() == '\n') {
             continue;
+        } else if (ch == '\r') {
+            m_error = "line " + std::to_string(m_line) +
+                      ": a line ends with a carriage return alone (lines must end with LF or CR LF)";
+            return false;
         } else if (wasQuoted) {
             m_error = "line " + std::to_string(m_line) + ": text after a quoted field";
             return false;
