@@ -13,6 +13,7 @@
 #include "zarnclock.h"
 #include "zarnfields.h"
 #include "zarnsession.h"
+#include "zarnvalidate.h"
 #include "zarnvolumerules.h"
 
 using namespace zarn;
@@ -30,6 +31,38 @@ std::string Std(const QVariant &value) {
 QVariant Big(uint64_t value) {
     return QVariant::fromValue<qlonglong>(static_cast<qlonglong>(value));
 }
+
+// What a volume row written by a station must be: texts the store can hold, a serial a scanner
+// can read, slots that can be shown, repositories that exist. 0 or the code that refuses it.
+uint8_t CheckVolumeRow(Store &store, const VolumeRow &row) {
+    if (!IsVolumeSerial(row.volume) || !IsStoreText(row.customer) || !IsStoreText(row.media) ||
+        !IsStoreText(row.description)) {
+        return kZarnInvalidArgument;
+    }
+    for (const StoreLocation *location : {&row.current, &row.destination, &row.scanned}) {
+        if (!IsSlot(location->slot) || !IsStoreText(location->repository)) {
+            return kZarnInvalidArgument;
+        }
+        // The destination is the store's (a station cannot set it): only where a station puts
+        // the volume must be a repository on file.
+        if (location->repository.empty() || location == &row.destination) {
+            continue;
+        }
+        QSqlQuery known(store.Database());
+        if (uint8_t failed = store.Run(known, "SELECT 1 FROM repositories WHERE id = ?",
+                                       {Text(location->repository.c_str())})) {
+            return failed;
+        }
+        if (!known.next()) {
+            return kZarnRepositoryNotFound;
+        }
+    }
+    return kZarnOK;
+}
+
+// The longest journal text the store holds, and the largest journal code.
+const size_t kJournalTextWidth = 200;
+const unsigned kJournalCodeMax = 2147483647u;
 
 }  // namespace
 
@@ -324,8 +357,8 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
         return result;
     }
     VolumeRow row = NewVolumeRow(*record);
-    if (row.volume.empty()) {
-        return kZarnInvalidArgument;
+    if ((result = CheckVolumeRow(*store, row))) {
+        return result;
     }
     ZARNMEDIA media;
     if (CZARN10RC found = Get(&media, row.customer.c_str(), row.media.c_str()); !found.IsOK(0)) {
@@ -353,6 +386,9 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
         return kZarnChangedElsewhere;
     }
     UpdateOutcome outcome = ApplyUpdate(stored, *record);
+    if ((result = CheckVolumeRow(*store, outcome.row))) {
+        return result;
+    }
     if (SameVolume(outcome.row, stored)) {
         FillVolumeRecord(stored, *record);  // nothing to write, and no history to add
         return kZarnOK;
@@ -450,6 +486,17 @@ CZARN10RC CZARN10MFC::Put(const char *label, const char *text2, const char *text
     Store *store = m_session->Require(result);
     if (!store) {
         return result;
+    }
+    // Both stores give the same answer: texts longer than the store holds are refused, not
+    // cut, and a code above the largest is a code not on file.
+    for (const char *part : {label, text2, text3, text}) {
+        const std::string given = part ? part : "";
+        if (!IsStoreText(given) || TextLength(given) > kJournalTextWidth) {
+            return kZarnInvalidArgument;
+        }
+    }
+    if (code > kJournalCodeMax) {
+        return kZarnJournalCodeNotFound;
     }
     QSqlQuery known(store->Database());
     if ((result = store->Run(known, "SELECT 1 FROM journal_codes WHERE code = ? AND code <> 0",

@@ -78,7 +78,25 @@ QStringList VersionTwo(const Store &store) {
         statements << "ALTER TABLE movement_history ALTER COLUMN station TYPE VARCHAR(255)"
                    << "ALTER TABLE movement_history ALTER COLUMN role TYPE VARCHAR(63)"
                    << "ALTER TABLE movement_history ALTER COLUMN role SET DEFAULT session_user"
-                   << "ALTER TABLE journal_postings ALTER COLUMN station TYPE VARCHAR(255)";
+                   << "ALTER TABLE journal_postings ALTER COLUMN station TYPE VARCHAR(255)"
+                   // A station may move a volume and complete its move, never turn its change
+                   // counter back nor give it a destination: the store's rules, kept by the
+                   // server for everyone but the store's owner.
+                   << "CREATE FUNCTION zarn_station_volume_rules() RETURNS trigger LANGUAGE plpgsql"
+                      " AS $$ BEGIN"
+                      " IF current_user <> (SELECT tableowner FROM pg_tables"
+                      "  WHERE schemaname = current_schema() AND tablename = 'volumes') THEN"
+                      "  IF NEW.version <> OLD.version + 1 THEN"
+                      "   RAISE EXCEPTION 'permission denied: a volume''s version only goes up';"
+                      "  END IF;"
+                      "  IF NEW.destination_repository <> OLD.destination_repository"
+                      "   AND NEW.destination_repository <> '' THEN"
+                      "   RAISE EXCEPTION 'permission denied: stations do not set destinations';"
+                      "  END IF;"
+                      " END IF;"
+                      " RETURN NEW; END $$"
+                   << "CREATE TRIGGER zarn_station_volume_rules BEFORE UPDATE ON volumes"
+                      " FOR EACH ROW EXECUTE FUNCTION zarn_station_volume_rules()";
     }
     return statements;
 }

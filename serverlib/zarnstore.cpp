@@ -361,7 +361,15 @@ uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history, bool newC
     row.version = 1;
     const auto insert = [&]() -> uint8_t {
         if (newContainer) {
-            // Inside the write: two stations adding containers at once never take one number.
+            // Inside the write, and on PostgreSQL one allocation at a time: two stations adding
+            // containers at once never take one number (the unique index would refuse it).
+            if (m_backend == Backend::PostgreSQL) {
+                QSqlQuery lock(m_database);
+                if (uint8_t failed = Run(lock, "SELECT pg_advisory_xact_lock(?)",
+                                         {QVariant::fromValue<qlonglong>(0x5A41524E)})) {
+                    return failed;
+                }
+            }
             row.container = NextContainerNumber();
             if (row.container <= 0) {
                 return kZarnDatabaseError;

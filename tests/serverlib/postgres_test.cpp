@@ -28,10 +28,22 @@ protected:
 TEST_F(PostgresTest, AStationRoleCanScanButNotRewriteTheStore) {
     const std::string role = "station_" + server.Settings().database.substr(10);
     std::string error;
-    ASSERT_EQ(CreateStationRole(server.Admin(), role, "pa'ss", error), 0) << error;
+    // A password the statement text never holds: nothing in it can become SQL.
+    const std::string password = "pa'ss'); CREATE TABLE pwned (i int); --";
+    ASSERT_EQ(CreateStationRole(server.Admin(), role, password, error), 0) << error;
+    EXPECT_EQ(TableCounts(server.Admin()).count("pwned"), 0u);
+    QSqlQuery stored(server.Admin().Database());
+    ASSERT_TRUE(stored.exec(QString::fromStdString(
+        "SELECT rolpassword FROM pg_authid WHERE rolname = '" + role + "'")));
+    ASSERT_TRUE(stored.next());
+    EXPECT_TRUE(stored.value(0).toString().startsWith("SCRAM-SHA-256$")) << "a verifier only";
+    QSqlQuery tables(server.Admin().Database());
+    ASSERT_TRUE(tables.exec("SELECT COUNT(*) FROM pg_tables WHERE tablename = 'pwned'"));
+    ASSERT_TRUE(tables.next());
+    EXPECT_EQ(tables.value(0).toInt(), 0);
     CZARN10MFC station(0);
     station.SetLogonDetails(server.Settings().host.c_str(), server.Settings().port, role.c_str(),
-                            "pa'ss");
+                            password.c_str());
     station.Session()->settings.database = server.Settings().database;
     ASSERT_TRUE(station.Logon(0).IsOK(0));
 
@@ -43,6 +55,23 @@ TEST_F(PostgresTest, AStationRoleCanScanButNotRewriteTheStore) {
     EXPECT_EQ(station.Session()->store->Run("DELETE FROM volumes"), kZarnPermissionDenied);
     EXPECT_EQ(station.Session()->store->Run("UPDATE customers SET name = 'x'"),
               kZarnPermissionDenied);
+    Store &own = *station.Session()->store;
+    // Only the columns a scan writes, and only as the store's rules allow.
+    EXPECT_EQ(own.Run("UPDATE volumes SET volume = 'REKEYED' WHERE volume = 'A00002'"),
+              kZarnPermissionDenied);
+    EXPECT_NE(own.Run("UPDATE volumes SET version = 1 WHERE volume = 'A00002'"), 0);
+    EXPECT_NE(own.Run("UPDATE volumes SET destination_repository = 'OFFS', version = version + 1"
+                      " WHERE volume = 'A00002'"),
+              0);
+    EXPECT_EQ(own.Run("INSERT INTO movement_history (at, station, role, action, customer_id,"
+                      " media_id, volume, from_repository, from_slot, to_repository, to_slot,"
+                      " flags) VALUES (0, 'x', 'postgres', 'moved', 'ACME', 'LTO9', 'A00002',"
+                      " '', 0, '', 0, 0)"),
+              kZarnPermissionDenied);
+    QSqlQuery who(server.Admin().Database());
+    ASSERT_TRUE(who.exec("SELECT role FROM movement_history WHERE action = 'moved'"));
+    ASSERT_TRUE(who.next());
+    EXPECT_EQ(who.value(0).toString().toStdString(), role) << "the server wrote who it was";
     EXPECT_EQ(CreateStationRole(server.Admin(), "Bad Name", "x", error), kZarnInvalidArgument);
     station.Logoff(true);
     server.Admin().Run(QString::fromStdString("DROP OWNED BY " + role));

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <termios.h>
+#include <unistd.h>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -25,8 +27,9 @@ const char kUsage[] =
     "  info            show the store's schema version and the rows of every table\n"
     "  export TABLE [FILE]  write a table as CSV (to standard output without FILE)\n"
     "  import TABLE FILE    add the rows of a CSV file to a table, all or nothing\n"
-    "  roles NAME PASSWORD  PostgreSQL: create a station's log-in role with only the rights\n"
-    "                  a station needs\n"
+    "  roles NAME      PostgreSQL: create a station's log-in role with only the rights a\n"
+    "                  station needs; its password is asked for on the terminal, or read\n"
+    "                  from the first line of standard input\n"
     "\n"
     "Tables: customers, media, repositories, zones, volumes, movement_history,\n"
     "journal_codes, journal_postings, attributes.\n"
@@ -37,7 +40,9 @@ const char kUsage[] =
     "  --host HOST     a PostgreSQL server instead of the embedded store\n"
     "  --port PORT     its port (default 5432)\n"
     "  --user USER     the role to connect as\n"
-    "  --password PW   its password\n"
+    "  --password PW   its password (discouraged: it shows in the process list; the\n"
+    "                  password is otherwise taken from PGPASSWORD or ~/.pgpass as\n"
+    "                  PostgreSQL's own tools take it, or asked for on the terminal)\n"
     "  --help          this text\n";
 
 struct Options {
@@ -70,6 +75,8 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
         } else if (arg == "--password") {
             if (!value(options.settings.password))
                 return false;
+            std::fprintf(stderr, "zarnserver: warning: a password given with --password shows in"
+                                 " the process list; prefer PGPASSWORD, ~/.pgpass or the prompt\n");
         } else if (arg == "--port") {
             if (!value(port))
                 return false;
@@ -91,6 +98,46 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
     }
     if (options.command.empty()) {
         error = "no command given";
+        return false;
+    }
+    return true;
+}
+
+// A line typed on the terminal without echo; empty when there is no terminal.
+std::string AskHidden(const std::string &prompt) {
+    if (!isatty(STDIN_FILENO)) {
+        return "";
+    }
+    std::fprintf(stderr, "%s", prompt.c_str());
+    termios saved{};
+    tcgetattr(STDIN_FILENO, &saved);
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    std::string line;
+    std::getline(std::cin, line);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fprintf(stderr, "\n");
+    return line;
+}
+
+// A new station's password: asked twice on a terminal, else the first line of standard input.
+bool NewPassword(std::string &password, std::string &error) {
+    if (isatty(STDIN_FILENO)) {
+        password = AskHidden("Password for the new station role: ");
+        if (AskHidden("The same password again: ") != password) {
+            error = "the two passwords differ";
+            return false;
+        }
+    } else if (!std::getline(std::cin, password)) {
+        error = "no password on standard input";
+        return false;
+    }
+    if (!password.empty() && password.back() == '\r') {
+        password.pop_back();
+    }
+    if (password.empty()) {
+        error = "the password is empty";
         return false;
     }
     return true;
@@ -186,7 +233,7 @@ int main(int argc, char **argv) {
     // Each command with the least and most arguments it takes.
     const std::map<std::string, std::pair<size_t, size_t>> commands = {
         {"init", {0, 0}},   {"demo", {0, 0}},   {"info", {0, 0}},
-        {"export", {1, 2}}, {"import", {2, 2}}, {"roles", {2, 2}}};
+        {"export", {1, 2}}, {"import", {2, 2}}, {"roles", {1, 2}}};
     const auto command = commands.find(options.command);
     if (command == commands.end()) {
         std::fprintf(stderr, "zarnserver: unknown command %s\n\n%s", options.command.c_str(),
@@ -201,6 +248,13 @@ int main(int argc, char **argv) {
     }
     uint8_t result = 0;
     std::unique_ptr<zarn::Store> store = zarn::OpenAndMigrate(options.settings, result, error);
+    if (!store && result == kZarnLogonRefused && options.settings.password.empty() &&
+        isatty(STDIN_FILENO)) {
+        // As psql does: no password from the environment or ~/.pgpass, so ask.
+        options.settings.password = AskHidden("Password for " + options.settings.user + "@" +
+                                              options.settings.host + ": ");
+        store = zarn::OpenAndMigrate(options.settings, result, error);
+    }
     if (!store) {
         return Fail("cannot open the store", result, error);
     }
@@ -217,8 +271,17 @@ int main(int argc, char **argv) {
         return Import(*store, options.arguments);
     }
     if (options.command == "roles") {
-        if (uint8_t failed = zarn::CreateStationRole(*store, options.arguments[0],
-                                                     options.arguments[1], error)) {
+        std::string password;
+        if (options.arguments.size() == 2) {
+            std::fprintf(stderr, "zarnserver: warning: a password on the command line shows in"
+                                 " the process list; leave it out to be asked for it\n");
+            password = options.arguments[1];
+        } else if (!NewPassword(password, error)) {
+            std::fprintf(stderr, "zarnserver: roles: %s\n", error.c_str());
+            return 2;
+        }
+        if (uint8_t failed =
+                zarn::CreateStationRole(*store, options.arguments[0], password, error)) {
             return Fail("roles", failed, error);
         }
         std::printf("station role %s created\n", options.arguments[0].c_str());
