@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "zarn10mfc.h"
@@ -141,7 +142,65 @@ bool ParseVolume(const BarCodeGrammar &grammar, const std::string &text,
 
 }  // namespace
 
-BarCodeGrammar GrammarFrom(const config_t *configuration) {
+namespace {
+
+std::string Upper(std::string text) {
+    for (char &c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// Why the grammar cannot read its own codes back, or empty: every marker must be told apart
+// from the others and from volume serials, whatever the file says.
+std::string GrammarProblem(const BarCodeGrammar &grammar) {
+    if (grammar.controlPrefix.empty() || grammar.zonePrefix.empty() || grammar.slotPrefix.empty()) {
+        return "a prefix is empty";
+    }
+    for (const std::string *prefix : {&grammar.zonePrefix, &grammar.slotPrefix}) {
+        // Zone and slot numbers are read up to the next marker: a digit or '/' in one would
+        // split them.
+        if (prefix->find_first_of("0123456789/") != std::string::npos) {
+            return "the zone or slot prefix holds a digit or '/'";
+        }
+    }
+    if (IsIdCharacter(grammar.keySeparator) ||
+        !std::isgraph(static_cast<unsigned char>(grammar.keySeparator))) {
+        return "the key separator is a letter, digit, '-', '_', a space or a control character";
+    }
+    using Parsed = const ZARN10BARCODEPARSED &;
+    const std::string sep(1, grammar.keySeparator);
+    const struct {
+        std::string line;
+        const char *kind;
+        std::function<bool(Parsed)> readRight;
+    } samples[] = {
+        {grammar.controlPrefix + "S", "control",
+         [](Parsed p) { return p.kind == kZarnBarCodeControl && p.control == 'S'; }},
+        {grammar.zonePrefix + "12", "zone",
+         [](Parsed p) { return p.kind == kZarnBarCodeZone && p.zone == 12; }},
+        {grammar.zonePrefix + "12" + grammar.slotPrefix + "40", "zone and slot",
+         [](Parsed p) { return p.kind == kZarnBarCodeZoneSlot && p.zone == 12 && p.slot == 40; }},
+        {grammar.slotPrefix + "40", "slot",
+         [](Parsed p) { return p.kind == kZarnBarCodeSlot && p.slot == 40; }},
+        {"ACME" + sep + "LTO9" + sep + "A00001", "volume key",
+         [](Parsed p) { return p.kind == kZarnBarCodeVolume && ReadField(p.mediaId) == "LTO9"; }},
+        {"A00001", "volume serial",
+         [](Parsed p) { return p.kind == kZarnBarCodeVolume && ReadField(p.volume) == "A00001"; }},
+    };
+    for (const auto &sample : samples) {
+        ZARN10BARCODEPARSED parsed;
+        ParseScannerLine(grammar, sample.line, nullptr, nullptr, parsed);
+        if (!sample.readRight(parsed)) {
+            return "\"" + sample.line + "\" is not read as a " + sample.kind + " code";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+BarCodeGrammar GrammarFrom(const config_t *configuration, std::string *problem) {
     BarCodeGrammar grammar;
     if (configuration == nullptr) {
         return grammar;
@@ -156,13 +215,24 @@ BarCodeGrammar GrammarFrom(const config_t *configuration) {
     if (config_lookup_string(configuration, "barcodes.slot_prefix", &text) == CONFIG_TRUE) {
         grammar.slotPrefix = text;
     }
-    if (config_lookup_string(configuration, "barcodes.key_separator", &text) == CONFIG_TRUE &&
-        std::strlen(text) == 1) {
-        grammar.keySeparator = text[0];
+    if (config_lookup_string(configuration, "barcodes.key_separator", &text) == CONFIG_TRUE) {
+        grammar.keySeparator = std::strlen(text) == 1 ? text[0] : '\0';
     }
     int upper = 1;
     if (config_lookup_bool(configuration, "barcodes.upper_case", &upper) == CONFIG_TRUE) {
         grammar.upperCase = upper != 0;
+    }
+    if (grammar.upperCase) {
+        // Scanner text is raised before zones and slots are looked for: so must their markers be.
+        grammar.zonePrefix = Upper(grammar.zonePrefix);
+        grammar.slotPrefix = Upper(grammar.slotPrefix);
+    }
+    const std::string why = GrammarProblem(grammar);
+    if (!why.empty()) {
+        if (problem) {
+            *problem = "The barcodes settings are not used: " + why + ".";
+        }
+        return BarCodeGrammar{};
     }
     return grammar;
 }

@@ -19,8 +19,9 @@ struct BarCodeGrammar {
     bool upperCase = true;          // scanner text is taken in upper case
 };
 
-// The grammar with the overrides of the configuration's "barcodes" group, if any.
-BarCodeGrammar GrammarFrom(const config_t *configuration);
+// The grammar with the overrides of the configuration's "barcodes" group, if any. Overrides
+// that would leave codes unreadable or ambiguous are all dropped, and problem says why.
+BarCodeGrammar GrammarFrom(const config_t *configuration, std::string *problem = nullptr);
 
 // Parses one line (prefix and suffix, when the scanner adds them, are removed first). Returns a
 // CZARN10RC code: 0, or kZarnBadBarCode with parsed zeroed.

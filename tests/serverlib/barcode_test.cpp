@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,7 +67,48 @@ TEST(BarCodes, ScannerAffixesAndConfiguredGrammar) {
     EXPECT_EQ(Parse("#R", grammar), "5 .. 0 0 R");
     EXPECT_EQ(Parse("acme/lto9/a1", grammar), "1 acme.lto9.a1 0 0");
     EXPECT_EQ(Parse("!R", grammar), "bad");
+}
 
+BarCodeGrammar GrammarOf(const char *text, std::string &problem) {
+    config_t configuration;
+    config_init(&configuration);
+    EXPECT_EQ(config_read_string(&configuration, text), CONFIG_TRUE) << text;
+    problem.clear();
+    BarCodeGrammar grammar = GrammarFrom(&configuration, &problem);
+    config_destroy(&configuration);
+    return grammar;
+}
+
+TEST(BarCodes, LowerCaseMarkersAreReadFromUpperCasedScans) {
+    std::string problem;
+    const BarCodeGrammar grammar =
+        GrammarOf("barcodes = { zone_prefix = \"zn\"; slot_prefix = \"sl\"; };", problem);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(Parse("zn5sl6", grammar), "4 .. 5 6");
+}
+
+TEST(BarCodes, SettingsThatCannotReadTheirOwnCodesAreDroppedAndSaidSo) {
+    for (const char *text : {
+             "barcodes = { control_prefix = \"\"; };",   // no controls at all
+             "barcodes = { zone_prefix = \"!\"; };",     // zones read as controls
+             "barcodes = { slot_prefix = \"A\"; };",     // serials read as slots
+             "barcodes = { zone_prefix = \"S:\"; };",    // zones read as slots
+             "barcodes = { slot_prefix = \"7\"; };",     // "Z:773/9" is zone 7 or 77?
+             "barcodes = { key_separator = \"-\"; };",   // a serial character
+             "barcodes = { key_separator = \" \"; };",   // a space
+             "barcodes = { key_separator = \"::\"; };",  // not one character
+             "barcodes = { key_separator = \"/\"; zone_prefix = \"\"; };",
+         }) {
+        std::string problem;
+        const BarCodeGrammar grammar = GrammarOf(text, problem);
+        EXPECT_THAT(problem, ::testing::StartsWith("The barcodes settings are not used: ")) << text;
+        // Nothing of the file is kept: the scans the operator was taught still read.
+        EXPECT_EQ(Parse("Z:5S:6", grammar), "4 .. 5 6") << text;
+        EXPECT_EQ(Parse("ACME.LTO9.A1", grammar), "1 ACME.LTO9.A1 0 0") << text;
+    }
+}
+
+TEST(BarCodes, TheBuiltInGrammarIsUsedWithoutAConfiguration) {
     CZARN10MFC server(0);
     ZARN10BARCODEPARSED parsed;
     EXPECT_TRUE(server.ParseBarCode(&parsed, "Z:3", nullptr, nullptr, nullptr).IsOK(0));

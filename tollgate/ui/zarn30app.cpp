@@ -108,7 +108,12 @@ bool CZARN30App::InitInstance() {
                               &m_splashShowing, kProgramName, kBuildDate, kBuildTime);
     }
     ReadConfiguration("ZARNTollgate.cfg");
-    m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration());
+    std::string grammarProblem;
+    m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
+    if (!grammarProblem.empty()) {
+        Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
+                        zarn::kBoxOk | zarn::kBoxIconWarning);
+    }
     if (replay) {
         m_replay = MakeTollgateReplay(*m_frame, m_replayAnswers, std::move(lines));
         m_replay->Start();
