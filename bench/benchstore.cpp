@@ -107,8 +107,12 @@ public:
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
                      nullptr);
         for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory}) {
+            // "$n" is a named parameter to SQLite, numbered by first appearance; "?n" is
+            // parameter n, as "$n" is to PostgreSQL.
+            std::string text = sql;
+            std::replace(text.begin(), text.end(), '$', '?');
             sqlite3_stmt *statement = nullptr;
-            sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+            sqlite3_prepare_v2(m_db, text.c_str(), -1, &statement, nullptr);
             m_statements.push_back(statement);
         }
     }
@@ -133,6 +137,9 @@ public:
                 step = sqlite3_step(statement);
             }
             ok = ok && step == SQLITE_DONE;
+            if (statement == m_statements[1]) {
+                ok = ok && sqlite3_changes(m_db) == 1;  // the volume was there and was moved
+            }
             sqlite3_reset(statement);
         }
         return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
@@ -167,6 +174,9 @@ public:
                                               index == 0 ? 3 : 4, values, nullptr, nullptr, 0);
             const ExecStatusType status = PQresultStatus(result);
             ok = ok && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK);
+            if (index == 1) {
+                ok = ok && std::string(PQcmdTuples(result)) == "1";
+            }
             PQclear(result);
         }
         return Command("COMMIT") && ok;

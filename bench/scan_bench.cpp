@@ -178,6 +178,42 @@ void RealTimeUpdateScan(benchmark::State &state, Backend backend) {
     state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
     state.counters["updated"] = world.doc->scannedCount;
 }
+// The library's share of that scan: the record read and written through CZARN10MFC alone.
+void LibraryMoveOnly(benchmark::State &state, Backend backend) {
+    ScanWorld world(backend, 10000);
+    if (!world.Ready()) {
+        state.SkipWithError(world.Server().Unavailable().c_str());
+        return;
+    }
+    std::unique_ptr<PlainVolumeWriter> plain = PlainVolumeWriter::Open(world.Server().Settings());
+    Latencies project, baseline;
+    long next = 0;
+    for (auto _ : state) {
+        const std::string moved = Serial(next++);
+        auto start = Latencies::Clock::now();
+        ZARNVOLSEx record;
+        world.doc->server.Get(&record, "BIGC", "LTO9", moved.c_str());
+        record.locations[0].slot = 9;
+        if (!world.doc->server.Update(&record).IsOK(0)) {
+            state.SkipWithError("the update failed");
+            return;
+        }
+        project.Add(Latencies::Clock::now() - start);
+        start = Latencies::Clock::now();
+        if (!plain->Move("BIGC", "LTO9", Serial(5000 + next), 7)) {
+            state.SkipWithError("the plain transaction failed");
+            return;
+        }
+        baseline.Add(Latencies::Clock::now() - start);
+    }
+    project.Report(state);
+    baseline.Report(state, "plain_");
+    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+}
+BENCHMARK_CAPTURE(LibraryMoveOnly, SQLite, Backend::SQLite)
+    ->Iterations(500)
+    ->Unit(benchmark::kMicrosecond);
+
 BENCHMARK_CAPTURE(RealTimeUpdateScan, SQLite, Backend::SQLite)
     ->Iterations(500)
     ->Unit(benchmark::kMicrosecond);

@@ -34,7 +34,7 @@ QVariant Big(uint64_t value) {
 
 // What a volume row written by a station must be: texts the store can hold, a serial a scanner
 // can read, slots that can be shown, repositories that exist. 0 or the code that refuses it.
-uint8_t CheckVolumeRow(Store &store, const VolumeRow &row) {
+uint8_t CheckVolumeRow(ServerSession &session, const VolumeRow &row) {
     if (!IsVolumeSerial(row.volume) || !IsStoreText(row.customer) || !IsStoreText(row.media) ||
         !IsStoreText(row.description)) {
         return kZarnInvalidArgument;
@@ -48,13 +48,8 @@ uint8_t CheckVolumeRow(Store &store, const VolumeRow &row) {
         if (location->repository.empty() || location == &row.destination) {
             continue;
         }
-        QSqlQuery known(store.Database());
-        if (uint8_t failed = store.Run(known, "SELECT 1 FROM repositories WHERE id = ?",
-                                       {Text(location->repository.c_str())})) {
+        if (uint8_t failed = session.CheckRepository(location->repository)) {
             return failed;
-        }
-        if (!known.next()) {
-            return kZarnRepositoryNotFound;
         }
     }
     return kZarnOK;
@@ -70,9 +65,39 @@ namespace zarn {
 
 uint8_t ServerSession::ReadVolume(const char *customer, const char *media, const char *volume,
                                   VolumeRow &row) {
-    return store ? store->GetVolume(customer ? customer : "", media ? media : "",
-                                    volume ? volume : "", row)
-                 : uint8_t{kZarnNotLoggedOn};
+    if (!store) {
+        return kZarnNotLoggedOn;
+    }
+    const uint8_t result =
+        store->GetVolume(customer ? customer : "", media ? media : "", volume ? volume : "", row);
+    if (result == kZarnOK) {
+        KeepLastVolume(row);
+    }
+    return result;
+}
+
+const VolumeRow *ServerSession::LastVolume(const std::string &customer, const std::string &media,
+                                           const std::string &volume, uint32_t version) const {
+    const bool same = m_haveLastVolume && m_lastVolume.version == version &&
+                      m_lastVolume.volume == volume && m_lastVolume.customer == customer &&
+                      m_lastVolume.media == media;
+    return same ? &m_lastVolume : nullptr;
+}
+
+uint8_t ServerSession::CheckRepository(const std::string &repository) {
+    if (m_knownRepositories.count(repository)) {
+        return kZarnOK;
+    }
+    QSqlQuery known;
+    if (uint8_t failed = Select(known, "SELECT 1 FROM repositories WHERE id = ?",
+                                {QString::fromStdString(repository)})) {
+        return failed;
+    }
+    if (!known.next()) {
+        return kZarnRepositoryNotFound;
+    }
+    m_knownRepositories.insert(repository);
+    return kZarnOK;
 }
 
 uint8_t ServerSession::Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings) {
@@ -357,7 +382,7 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
         return result;
     }
     VolumeRow row = NewVolumeRow(*record);
-    if ((result = CheckVolumeRow(*store, row))) {
+    if ((result = CheckVolumeRow(*m_session, row))) {
         return result;
     }
     ZARNMEDIA media;
@@ -376,26 +401,44 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
     const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
-    VolumeRow stored;
-    if (!store ||
-        (result = store->GetVolume(ReadField(record->customerId), ReadField(record->mediaId),
-                                   ReadField(record->volume), stored))) {
+    if (!store) {
         return result;
     }
+    const std::string customer = ReadField(record->customerId);
+    const std::string media = ReadField(record->mediaId);
+    const std::string volume = ReadField(record->volume);
+    // The record was usually read just before: its row is at hand, and the write's own version
+    // check finds any change made since.
+    const VolumeRow *kept = m_session->LastVolume(customer, media, volume, record->version);
+    VolumeRow stored;
+    if (kept) {
+        stored = *kept;
+    } else if ((result = store->GetVolume(customer, media, volume, stored))) {
+        return result;
+    }
+    m_session->ForgetLastVolume();
     if (stored.version != record->version) {
         return kZarnChangedElsewhere;
     }
     UpdateOutcome outcome = ApplyUpdate(stored, *record);
-    if ((result = CheckVolumeRow(*store, outcome.row))) {
+    if ((result = CheckVolumeRow(*m_session, outcome.row))) {
         return result;
     }
     if (SameVolume(outcome.row, stored)) {
+        // Nothing to write: but "as it is" must be true of the store now, not of the last read.
+        if (kept && (result = store->GetVolume(customer, media, volume, stored))) {
+            return result;
+        }
+        if (stored.version != record->version) {
+            return kZarnChangedElsewhere;
+        }
         FillVolumeRecord(stored, *record);  // nothing to write, and no history to add
         return kZarnOK;
     }
-    if ((result = store->WriteVolume(outcome.row, outcome.history))) {
+    if ((result = store->WriteVolume(outcome.row, stored, outcome.history))) {
         return result;
     }
+    m_session->KeepLastVolume(outcome.row);
     FillVolumeRecord(outcome.row, *record);
     return kZarnOK;
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "zarnbarcode.h"
 #include "zarnstore.h"
@@ -24,11 +25,30 @@ public:
         return store.get();
     }
     // Reads one volume by its key (null parts count as empty); "not logged on" without a store.
+    // The row is kept as the last read, for the update that usually follows.
     uint8_t ReadVolume(const char *customer, const char *media, const char *volume, VolumeRow &row);
+    // The last volume read or written by this connection, when it is the one at that key and
+    // version: an update of a record just read needs no second read (its write checks the
+    // version anyway).
+    const VolumeRow *LastVolume(const std::string &customer, const std::string &media,
+                                const std::string &volume, uint32_t version) const;
+    void KeepLastVolume(const VolumeRow &row) {
+        m_lastVolume = row;
+        m_haveLastVolume = true;
+    }
+    void ForgetLastVolume() { m_haveLastVolume = false; }
+    // Whether a repository is on file; those found once are not asked again (repositories are
+    // not deleted while stations work).
+    uint8_t CheckRepository(const std::string &repository);
     // Runs a statement on the open store; "not logged on" without one.
     uint8_t Select(QSqlQuery &query, const QString &sql, Store::Bindings bindings = {});
     // This station's name in the movement history: host name and program.
     std::string StationName() const;
+
+private:
+    VolumeRow m_lastVolume;
+    bool m_haveLastVolume = false;
+    std::unordered_set<std::string> m_knownRepositories;
 };
 
 // Ends the connection's statements when a call of the library returns: an idle station must

@@ -1,5 +1,6 @@
 #include "zarnstore.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QStandardPaths>
 #include <QUuid>
@@ -9,6 +10,7 @@
 
 #include "zarn10rc.h"
 #include "zarnclock.h"
+#include "zarnsqlitestatements.h"
 
 namespace zarn {
 namespace {
@@ -42,6 +44,7 @@ Store::Store(Backend backend, const QString &connectionName)
     : m_backend(backend), m_connectionName(connectionName) {}
 
 Store::~Store() {
+    m_sqlite.reset();
     m_prepared.clear();
     m_database.close();
     m_database = QSqlDatabase();
@@ -97,6 +100,14 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
                 return nullptr;
             }
         }
+        const QVariant handle = db.driver()->handle();
+        if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.isValid()) {
+            result = kZarnServerUnavailable;
+            error = "the Qt SQLite driver gives no SQLite handle";
+            return nullptr;
+        }
+        store->m_sqlite =
+            std::make_unique<SqliteStatements>(*static_cast<sqlite3 *const *>(handle.constData()));
     }
     result = kZarnOK;
     return store;
@@ -127,7 +138,8 @@ uint8_t Store::CodeOf(const QSqlError &error) {
         return kZarnDatabaseError;
     }
     // The SQLite driver files every failed step as a connection error: only PostgreSQL's are.
-    const bool lost = m_backend == Backend::PostgreSQL && error.type() == QSqlError::ConnectionError;
+    const bool lost =
+        m_backend == Backend::PostgreSQL && error.type() == QSqlError::ConnectionError;
     if (lost || text.contains("server closed") || text.contains("connection") ||
         text.contains("terminating")) {
         return kZarnServerUnavailable;
@@ -142,7 +154,12 @@ uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
     return Run(query, sql, QVariantList(bindings));
 }
 
+uint64_t Store::ReadsRun() const {
+    return m_readsRun + (m_sqlite ? m_sqlite->Reads() : 0);
+}
+
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bindings) {
+    m_readsRun += sql.startsWith("SELECT") ? 1 : 0;
     // A statement left open after its rows were read would keep SQLite on an old snapshot:
     // close them all before the next one runs.
     for (auto &[text, open] : m_prepared) {
@@ -203,7 +220,12 @@ uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
     // SQLite: take the write lock at the start, so that a station waits its turn (up to the
     // busy timeout) instead of failing when it would turn its read into a write.
     const bool sqlite = m_backend == Backend::SQLite;
-    if (uint8_t failed = sqlite ? Run("BEGIN IMMEDIATE")
+    const auto sqliteCommand = [this](const char *sql) {
+        FinishStatements();
+        const int done = m_sqlite->Prepared(sql).Done();
+        return done == SQLITE_OK ? uint8_t{kZarnOK} : SqliteFailure(done);
+    };
+    if (uint8_t failed = sqlite ? sqliteCommand("BEGIN IMMEDIATE")
                                 : (m_database.transaction() ? uint8_t{kZarnOK}
                                                             : CodeOf(m_database.lastError()))) {
         return failed;
@@ -212,12 +234,14 @@ uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
     uint8_t result = work();
     --m_transactionDepth;
     if (result == kZarnOK) {
-        result = sqlite ? Run("COMMIT")
+        result = sqlite ? sqliteCommand("COMMIT")
                         : (m_database.commit() ? uint8_t{kZarnOK} : CodeOf(m_database.lastError()));
     }
     if (result != kZarnOK) {
         if (sqlite) {
-            Run("ROLLBACK");
+            const std::string error = m_lastError;
+            sqliteCommand("ROLLBACK");
+            m_lastError = error;  // the failure, not the rollback, is what is reported
         } else {
             m_database.rollback();
         }
@@ -248,8 +272,43 @@ VolumeRow VolumeFromQuery(const QSqlQuery &query, int first) {
     return row;
 }
 
+uint8_t Store::SqliteFailure(int result) {
+    m_lastError = m_sqlite->LastError();
+    return SqliteStatements::CodeOf(result, m_lastDuplicate);
+}
+
+uint8_t Store::GetVolumeFromSqlite(const std::string &customer, const std::string &media,
+                                   const std::string &volume, VolumeRow &row) {
+    SqliteStatements::Run read =
+        m_sqlite->Prepared("SELECT " + VolumeColumns().toStdString() +
+                           " FROM volumes WHERE customer_id = ? AND media_id = ? AND volume = ?");
+    read.Bind(1, customer).Bind(2, media).Bind(3, volume);
+    if (!read.Next()) {
+        return read.Failed() ? SqliteFailure(read.Result()) : MissingVolumeCode(volume);
+    }
+    const auto text = [&](int column) { return std::string(read.Text(column)); };
+    const auto number = [&](int column) { return static_cast<int32_t>(read.Int(column)); };
+    row.customer = text(0);
+    row.media = text(1);
+    row.volume = text(2);
+    row.flags = static_cast<uint32_t>(read.Int(3));
+    row.container = number(4);
+    row.nextMoveDate = static_cast<uint32_t>(read.Int(5));
+    row.current = {text(6), number(7)};
+    row.destination = {text(8), number(9)};
+    row.scanned = {text(10), number(11)};
+    row.description = text(12);
+    row.version = static_cast<uint32_t>(read.Int(13));
+    row.changed = read.Int(14);
+    return kZarnOK;
+}
+
 uint8_t Store::GetVolume(const std::string &customer, const std::string &media,
                          const std::string &volume, VolumeRow &row) {
+    if (m_sqlite) {
+        FinishStatements();
+        return GetVolumeFromSqlite(customer, media, volume, row);
+    }
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
     if (uint8_t failed =
@@ -294,66 +353,141 @@ const int kRoleWidth = 63;
 
 }  // namespace
 
-uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
-    const QVariantList common{QVariant::fromValue<qlonglong>(row.changed),
-                              Cut(m_station, kStationWidth),
-                              Text(history.action),
-                              Text(row.customer),
-                              Text(row.media),
-                              Text(row.volume),
-                              Text(history.from.repository),
-                              history.from.slot,
-                              Text(history.to.repository),
-                              history.to.slot,
-                              QVariant::fromValue<qlonglong>(history.flags)};
-    QSqlQuery query(m_database);
-    if (m_backend == Backend::PostgreSQL) {
-        // The server writes who the log-on is: a station cannot name another role.
-        return Run(query,
-                   "INSERT INTO movement_history (at, station, action, customer_id, media_id,"
-                   " volume, from_repository, from_slot, to_repository, to_slot, flags)"
-                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                   common);
+QVariantList Store::ToVariants(const std::vector<SqlValue> &values) {
+    QVariantList bindings;
+    for (const SqlValue &value : values) {
+        bindings << (std::holds_alternative<int64_t>(value)
+                         ? QVariant::fromValue<qlonglong>(std::get<int64_t>(value))
+                         : QVariant(QString::fromStdString(std::get<std::string>(value))));
     }
-    QVariantList bindings = common;
-    bindings.insert(2, Cut(m_role, kRoleWidth));
-    return Run(query,
-               "INSERT INTO movement_history (at, station, role, action, customer_id, media_id,"
-               " volume, from_repository, from_slot, to_repository, to_slot, flags)"
-               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-               bindings);
+    return bindings;
 }
 
-uint8_t Store::WriteVolume(VolumeRow &row, const HistoryRow &history) {
-    const uint32_t readVersion = row.version;
+// The history row's values from "at" on, as both statements below and the PostgreSQL update
+// take them: at, station, [role,] action, key, from, to, flags.
+std::vector<Store::SqlValue> Store::HistoryValues(const VolumeRow &row,
+                                                  const HistoryRow &history) const {
+    std::vector<SqlValue> values{row.changed, Cut(m_station, kStationWidth).toStdString()};
+    if (m_backend == Backend::SQLite) {
+        values.emplace_back(Cut(m_role, kRoleWidth).toStdString());
+    }
+    values.insert(values.end(),
+                  {history.action, row.customer, row.media, row.volume, history.from.repository,
+                   int64_t{history.from.slot}, history.to.repository, int64_t{history.to.slot},
+                   int64_t{history.flags}});
+    return values;
+}
+
+uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
+    const std::vector<SqlValue> values = HistoryValues(row, history);
+    if (m_sqlite) {
+        SqliteStatements::Run insert = m_sqlite->Prepared(
+            "INSERT INTO movement_history (at, station, role, action, customer_id, media_id,"
+            " volume, from_repository, from_slot, to_repository, to_slot, flags)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        for (size_t i = 0; i < values.size(); ++i) {
+            std::visit([&](const auto &value) { insert.Bind(static_cast<int>(i + 1), value); },
+                       values[i]);
+        }
+        const int done = insert.Done();
+        return done == SQLITE_OK ? uint8_t{kZarnOK} : SqliteFailure(done);
+    }
+    // The server writes who the log-on is: a station cannot name another role.
+    QSqlQuery query(m_database);
+    return Run(query,
+               "INSERT INTO movement_history (at, station, action, customer_id, media_id,"
+               " volume, from_repository, from_slot, to_repository, to_slot, flags)"
+               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+               ToVariants(values));
+}
+
+// The UPDATE of a volume that sets only the columns that changed since it was read (fewer
+// index entries and foreign keys to maintain), with the version check in its WHERE.
+Store::VolumeUpdate Store::VolumeUpdateOf(const VolumeRow &row, const VolumeRow &before) const {
+    VolumeUpdate update;
+    std::string set;
+    const auto column = [&](bool changed, const char *name, SqlValue value) {
+        if (changed) {
+            set += std::string(name) + " = ?, ";
+            update.values.push_back(std::move(value));
+        }
+    };
+    column(row.flags != before.flags, "flags", int64_t{row.flags});
+    column(row.container != before.container, "container", int64_t{row.container});
+    column(row.nextMoveDate != before.nextMoveDate, "next_move_date", int64_t{row.nextMoveDate});
+    column(row.current.repository != before.current.repository, "current_repository",
+           row.current.repository);
+    column(row.current.slot != before.current.slot, "current_slot", int64_t{row.current.slot});
+    column(row.destination.repository != before.destination.repository, "destination_repository",
+           row.destination.repository);
+    column(row.destination.slot != before.destination.slot, "destination_slot",
+           int64_t{row.destination.slot});
+    column(row.scanned.repository != before.scanned.repository, "scanned_repository",
+           row.scanned.repository);
+    column(row.scanned.slot != before.scanned.slot, "scanned_slot", int64_t{row.scanned.slot});
+    column(row.description != before.description, "description", row.description);
+    update.sql = "UPDATE volumes SET " + set +
+                 "version = version + 1, changed = ?"
+                 " WHERE customer_id = ? AND media_id = ? AND volume = ? AND version = ?";
+    update.values.insert(update.values.end(), {row.changed, row.customer, row.media, row.volume,
+                                               int64_t{before.version}});
+    return update;
+}
+
+uint8_t Store::WriteVolume(VolumeRow &row, const VolumeRow &before, const HistoryRow &history) {
     row.changed = ZarnNow();
-    return Retried([&]() {
-        return InTransaction([&]() -> uint8_t {
-            QSqlQuery query(m_database);
-            if (uint8_t failed = Run(
-                    query,
-                    "UPDATE volumes SET flags = ?, container = ?, next_move_date = ?,"
-                    " current_repository = ?, current_slot = ?, destination_repository = ?,"
-                    " destination_slot = ?, scanned_repository = ?, scanned_slot = ?,"
-                    " description = ?, version = version + 1, changed = ?"
-                    " WHERE customer_id = ? AND media_id = ? AND volume = ? AND version = ?",
-                    {QVariant::fromValue<qlonglong>(row.flags), row.container,
-                     QVariant::fromValue<qlonglong>(row.nextMoveDate),
-                     Text(row.current.repository), row.current.slot,
-                     Text(row.destination.repository), row.destination.slot,
-                     Text(row.scanned.repository), row.scanned.slot, Text(row.description),
-                     QVariant::fromValue<qlonglong>(row.changed), Text(row.customer),
-                     Text(row.media), Text(row.volume),
-                     QVariant::fromValue<qlonglong>(readVersion)})) {
-                return failed;
-            }
-            if (query.numRowsAffected() != 1) {
-                return kZarnChangedElsewhere;
-            }
-            row.version = readVersion + 1;
-            return AddHistory(row, history);
-        });
+    const VolumeUpdate update = VolumeUpdateOf(row, before);
+    const uint8_t result = Retried([&]() {
+        return m_backend == Backend::PostgreSQL ? WriteVolumeInOneStatement(update, row, history)
+                                                : WriteVolumeInTransaction(update, row, history);
     });
+    if (result == kZarnOK) {
+        row.version = before.version + 1;
+    }
+    return result;
+}
+
+uint8_t Store::WriteVolumeInTransaction(const VolumeUpdate &update, const VolumeRow &row,
+                                        const HistoryRow &history) {
+    return InTransaction([&]() -> uint8_t {
+        SqliteStatements::Run write = m_sqlite->Prepared(update.sql);
+        for (size_t i = 0; i < update.values.size(); ++i) {
+            std::visit([&](const auto &value) { write.Bind(static_cast<int>(i + 1), value); },
+                       update.values[i]);
+        }
+        if (const int done = write.Done(); done != SQLITE_OK) {
+            return SqliteFailure(done);
+        }
+        if (m_sqlite->Changes() != 1) {
+            return kZarnChangedElsewhere;
+        }
+        return AddHistory(row, history);
+    });
+}
+
+// PostgreSQL: the update and its history row in one statement, so one round trip, atomic
+// without a transaction of its own (and part of the caller's when there is one).
+uint8_t Store::WriteVolumeInOneStatement(const VolumeUpdate &update, const VolumeRow &row,
+                                         const HistoryRow &history) {
+    std::vector<SqlValue> values = update.values;
+    const std::vector<SqlValue> historyValues = HistoryValues(row, history);
+    // at, station, action, then the key from the updated row, then from, to and flags.
+    values.insert(values.end(), historyValues.begin(), historyValues.begin() + 3);
+    values.insert(values.end(), historyValues.begin() + 6, historyValues.end());
+    QSqlQuery query(m_database);
+    if (uint8_t failed =
+            Run(query,
+                QString::fromStdString("WITH moved AS (" + update.sql +
+                                       " RETURNING customer_id, media_id, volume)") +
+                    " INSERT INTO movement_history (at, station, action, customer_id, media_id,"
+                    " volume, from_repository, from_slot, to_repository, to_slot, flags)"
+                    " SELECT CAST(? AS BIGINT), CAST(? AS VARCHAR), CAST(? AS VARCHAR),"
+                    " customer_id, media_id, volume, CAST(? AS VARCHAR), CAST(? AS INTEGER),"
+                    " CAST(? AS VARCHAR), CAST(? AS INTEGER), CAST(? AS BIGINT) FROM moved",
+                ToVariants(values))) {
+        return failed;
+    }
+    return query.numRowsAffected() == 1 ? uint8_t{kZarnOK} : uint8_t{kZarnChangedElsewhere};
 }
 
 uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history, bool newContainer) {

@@ -14,9 +14,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace zarn {
+
+class SqliteStatements;
 
 enum class Backend { SQLite, PostgreSQL };
 
@@ -83,6 +86,8 @@ public:
     uint8_t CheckSchema();
     // Ends every open statement, so that a connection that goes idle holds no read snapshot.
     void FinishStatements();
+    // Statements run so far that read (SELECT): tests count how often a call asks the store.
+    uint64_t ReadsRun() const;
 
     using Bindings = std::initializer_list<QVariant>;
     // Runs a statement with positional parameters; result code. The query stays readable.
@@ -96,8 +101,9 @@ public:
                       const std::string &volume, VolumeRow &row);
     // Code 4 when the serial is nowhere, 10 when it is held for another customer or media.
     uint8_t MissingVolumeCode(const std::string &volume);
-    // Writes row over the copy of version row.version; kZarnChangedElsewhere when it moved on.
-    uint8_t WriteVolume(VolumeRow &row, const HistoryRow &history);
+    // Writes row over before, the copy it was made from; kZarnChangedElsewhere when the store's
+    // copy is no longer at before.version. Only the columns that differ are written.
+    uint8_t WriteVolume(VolumeRow &row, const VolumeRow &before, const HistoryRow &history);
     // Code 11 when the key exists (also when another station added it at the same moment); a
     // new container gets the next free number.
     uint8_t InsertVolume(VolumeRow &row, const HistoryRow &history, bool newContainer = false);
@@ -113,6 +119,22 @@ public:
 private:
     Store(Backend backend, const QString &connectionName);
     uint8_t CodeOf(const QSqlError &error);
+    using SqlValue = std::variant<int64_t, std::string>;
+    struct VolumeUpdate {
+        std::string sql;
+        std::vector<SqlValue> values;
+    };
+    static QVariantList ToVariants(const std::vector<SqlValue> &values);
+    VolumeUpdate VolumeUpdateOf(const VolumeRow &row, const VolumeRow &before) const;
+    uint8_t WriteVolumeInTransaction(const VolumeUpdate &update, const VolumeRow &row,
+                                     const HistoryRow &history);
+    std::vector<SqlValue> HistoryValues(const VolumeRow &row, const HistoryRow &history) const;
+    // SQLite's own interface: a failed result filed as CodeOf files Qt's errors.
+    uint8_t SqliteFailure(int result);
+    uint8_t GetVolumeFromSqlite(const std::string &customer, const std::string &media,
+                                const std::string &volume, VolumeRow &row);
+    uint8_t WriteVolumeInOneStatement(const VolumeUpdate &update, const VolumeRow &row,
+                                      const HistoryRow &history);
     // Runs a write, again while the store answers "busy" (a few seconds in all).
     uint8_t Retried(const std::function<uint8_t()> &write);
 
@@ -127,6 +149,8 @@ private:
     // Statements with parameters are prepared once per connection: on PostgreSQL a prepare is
     // a round trip of its own.
     std::map<QString, QSqlQuery> m_prepared;
+    std::unique_ptr<SqliteStatements> m_sqlite;  // SQLite only: the hot statements
+    uint64_t m_readsRun = 0;                     // through Qt SQL
 };
 
 // The volume's fields read from a query whose columns start at first in VolumeColumns() order.

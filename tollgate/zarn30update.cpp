@@ -26,10 +26,13 @@ void SetContainer(ZARNVOLSEx &record, int container) {
     }
 }
 
-// Update, then read again; the result is the update's.
+// Update; the result is the update's. A written record is already as the store holds it; a
+// refused one is read again, so that the holder never shows what was not written.
 CZARN10RC Write(CZARN30VolumeRecord &holder, CZARN10MFC &server) {
     const CZARN10RC updated = server.Update(&holder.record);
-    holder.Read(server);
+    if (!updated.IsOK(0)) {
+        holder.Read(server);
+    }
     holder.result = updated;
     return updated;
 }
@@ -79,11 +82,8 @@ uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
         return item.result;
     }
     CZARN30VolumeRecord holder(item.GetCustomerId(), item.GetMediaId(), item.volumeSerial);
-    CZARN10RC result = holder.Read(server);
-    if (result.IsOK(0)) {
-        result = MoveVolume(holder, server, item.GetRepositoryId(direction),
-                            item.GetSlot(direction), item.container, scannedOut);
-    }
+    const CZARN10RC result = MoveVolume(holder, server, item.GetRepositoryId(direction),
+                                        item.GetSlot(direction), item.container, scannedOut);
     // A failed write leaves the item scanned and not updated, whatever an earlier run did,
     // so that the exit warning counts it and the next update tries it again.
     item.updated = result.IsOK(0) ? 1 : 0;

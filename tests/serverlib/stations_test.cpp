@@ -36,9 +36,8 @@ protected:
     }
     long long Count(const std::string &sql) {
         QSqlQuery query(server.Admin().Database());
-        return query.exec(QString::fromStdString(sql)) && query.next()
-                   ? query.value(0).toLongLong()
-                   : -1;
+        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
+                                                                       : -1;
     }
     ZARNVOLSEx NewVolume(const std::string &serial, uint32_t flags = 0) {
         ZARNVOLSEx record{};
@@ -111,6 +110,33 @@ TEST_P(StationsTest, LogOnToACurrentStoreWritesNothing) {
     EXPECT_NE(late, nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
     writer->Session()->store->Run("ROLLBACK");
+}
+
+TEST_P(StationsTest, ARecordReadBeforeAnotherStationsWriteIsAConflictChangedOrNot) {
+    ZARNVOLSEx mine;
+    ASSERT_TRUE(station->Get(&mine, "ACME", "LTO9", "A00002").IsOK(0));
+    std::unique_ptr<CZARN10MFC> other = server.Connect();
+    ZARNVOLSEx theirs;
+    ASSERT_TRUE(other->Get(&theirs, "ACME", "LTO9", "A00002").IsOK(0));
+    theirs.locations[0].slot = 44;
+    ASSERT_TRUE(other->Update(&theirs).IsOK(0));
+
+    ZARNVOLSEx unchanged = mine;
+    EXPECT_EQ(station->Update(&unchanged).Code(), kZarnChangedElsewhere);
+    mine.locations[0].slot = 45;
+    EXPECT_EQ(station->Update(&mine).Code(), kZarnChangedElsewhere);
+    EXPECT_EQ(Count("SELECT current_slot FROM volumes WHERE volume = 'A00002'"), 44);
+
+    // Read again, the station's write goes through and only what it changed is written.
+    ASSERT_TRUE(station->Get(&mine, "ACME", "LTO9", "A00002").IsOK(0));
+    mine.locations[0].slot = 45;
+    EXPECT_TRUE(station->Update(&mine).IsOK(0));
+    mine.locations[0].slot = 46;  // the record the update gave back is current
+    EXPECT_TRUE(station->Update(&mine).IsOK(0));
+    EXPECT_EQ(Count("SELECT current_slot FROM volumes WHERE volume = 'A00002'"), 46);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00002'"
+                    " AND action <> 'loaded'"),
+              3);
 }
 
 TEST_P(StationsTest, ContainersAddedAtOnceGetNumbersOfTheirOwn) {

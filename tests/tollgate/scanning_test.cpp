@@ -3,12 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSqlQuery>
 
 #include "packeddate.h"
 #include "tollgatefixture.h"
 #include "zarn30scanning.h"
 #include "zarnfields.h"
+#include "zarnmessages.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -354,6 +356,38 @@ TEST_P(ScanningTest, AFailedWriteNeverLeavesAScanMarkedUpdated) {
     logic->UpdateServer();
     EXPECT_EQ(script.resultLists.back()[0].result.Code(), kZarnVolumeNotFound);
     EXPECT_TRUE(doc->InToScanList(item)) << "kept for the next update";
+}
+
+TEST_P(ScanningTest, ARealTimeScanReadsTheVolumeOnceAndWritesItOnce) {
+    AddLibraryToVault();
+    doc->settings.operationType = 1;  // Query
+    doc->settings.scanMode = 0;
+    doc->settings.block.realTimeUpdate = 1;
+    // As the scan dialog posts a scan once its own look-up is done.
+    const auto scan = [&](const char *volume) {
+        ZARN10BARCODEPARSED parsed{};
+        WriteField(parsed.customerId, "ACME");
+        WriteField(parsed.mediaId, "LTO9");
+        WriteField(parsed.volume, volume);
+        parsed.kind = kZarnBarCodeVolume;
+        PostWindowMessage(logic.get(), {kMsgVolumeScanned, kZarnOK, 0, parsed});
+        QCoreApplication::sendPostedEvents();
+    };
+    scan("A00009");  // the first write also learns the repositories
+    const uint32_t version = Stored("A00001").version;
+    const uint64_t readsBefore = doc->server.Session()->store->ReadsRun();
+    scan("A00001");
+    EXPECT_EQ(doc->server.Session()->store->ReadsRun() - readsBefore, 1u);
+    EXPECT_THAT(voice->spoken, ElementsAre("VAULT  slot 20 ", "VAULT  slot 7 "));
+    const ZARNVOLS written = Stored("A00001");
+    EXPECT_EQ(written.version, version + 1);
+    EXPECT_EQ(ReadField(written.locations[0].repositoryId), "VLT1");
+    QSqlQuery history(server.Admin().Database());
+    ASSERT_TRUE(
+        history.exec("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00001'"
+                     " AND action <> 'loaded'"));
+    ASSERT_TRUE(history.next());
+    EXPECT_EQ(history.value(0).toInt(), 1);
 }
 
 TEST_P(ScanningTest, OnlyAContainerScanOrCChangesAVolumesContainer) {
