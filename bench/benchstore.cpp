@@ -122,9 +122,19 @@ public:
         }
         sqlite3_close(m_db);
     }
-    bool Move(const std::string &customer, const std::string &media, const std::string &volume,
-              int slot) override {
+    bool MoveAll(const std::string &customer, const std::string &media,
+                 const std::vector<std::string> &volumes, int slot) override {
         bool ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        for (const std::string &volume : volumes) {
+            ok = MoveOne(customer, media, volume, slot) && ok;
+        }
+        return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+    }
+
+private:
+    bool MoveOne(const std::string &customer, const std::string &media, const std::string &volume,
+                 int slot) {
+        bool ok = true;
         for (sqlite3_stmt *statement : m_statements) {
             sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
             sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
@@ -142,10 +152,9 @@ public:
             }
             sqlite3_reset(statement);
         }
-        return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+        return ok;
     }
 
-private:
     sqlite3 *m_db = nullptr;
     std::vector<sqlite3_stmt *> m_statements;
 };
@@ -164,11 +173,21 @@ public:
         }
     }
     ~PlainPostgres() override { PQfinish(m_connection); }
-    bool Move(const std::string &customer, const std::string &media, const std::string &volume,
-              int slot) override {
+    bool MoveAll(const std::string &customer, const std::string &media,
+                 const std::vector<std::string> &volumes, int slot) override {
+        bool ok = Command("BEGIN");
+        for (const std::string &volume : volumes) {
+            ok = MoveOne(customer, media, volume, slot) && ok;
+        }
+        return Command("COMMIT") && ok;
+    }
+
+private:
+    bool MoveOne(const std::string &customer, const std::string &media, const std::string &volume,
+                 int slot) {
         const std::string slotText = std::to_string(slot);
         const char *values[] = {customer.c_str(), media.c_str(), volume.c_str(), slotText.c_str()};
-        bool ok = Command("BEGIN");
+        bool ok = true;
         for (int index = 0; index < 3; ++index) {
             PGresult *result = PQexecPrepared(m_connection, ("s" + std::to_string(index)).c_str(),
                                               index == 0 ? 3 : 4, values, nullptr, nullptr, 0);
@@ -179,10 +198,8 @@ public:
             }
             PQclear(result);
         }
-        return Command("COMMIT") && ok;
+        return ok;
     }
-
-private:
     bool Command(const char *sql) {
         PGresult *result = PQexec(m_connection, sql);
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;

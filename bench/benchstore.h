@@ -43,13 +43,18 @@ private:
     std::vector<Clock::duration> m_samples;
 };
 
-// The plain program a real-time scan is compared with: one durable transaction that reads a
-// volume row, updates it and appends its history row, through the database's own interface.
+// The plain program the library's writes are compared with: one durable transaction that, for
+// each volume, reads its row, updates it and appends its history row, through the database's
+// own interface.
 class PlainVolumeWriter {
 public:
     virtual ~PlainVolumeWriter() = default;
-    virtual bool Move(const std::string &customer, const std::string &media,
-                      const std::string &volume, int slot) = 0;
+    virtual bool MoveAll(const std::string &customer, const std::string &media,
+                         const std::vector<std::string> &volumes, int slot) = 0;
+    bool Move(const std::string &customer, const std::string &media, const std::string &volume,
+              int slot) {
+        return MoveAll(customer, media, {volume}, slot);
+    }
     static std::unique_ptr<PlainVolumeWriter> Open(const ConnectionSettings &settings);
 };
 

@@ -70,12 +70,7 @@ public:
         CZARN10ProgressWnd progress(2, nullptr);
         doc->treeRoot =
             std::make_unique<CZARN10TreeRoot>(&doc->server, 3, &progress, &m_control, nullptr);
-        doc->AddRepository(doc->treeRoot->customers.at("BIGC")
-                               ->media.at("LTO9")
-                               ->destinations.at("VLT1")
-                               ->origins.at("LIB1")
-                               .get(),
-                           &progress, 0);
+        ListEveryVolume();
         m_speaker.Start(
             [this]() {
                 auto made = std::make_unique<RecordingVoice>();
@@ -87,6 +82,16 @@ public:
         doc->settings.scanMode = 0;
     }
     bool Ready() const { return logic != nullptr; }
+    void ListEveryVolume() {
+        CZARN10ProgressWnd progress(2, nullptr);
+        doc->AddRepository(doc->treeRoot->customers.at("BIGC")
+                               ->media.at("LTO9")
+                               ->destinations.at("VLT1")
+                               ->origins.at("LIB1")
+                               .get(),
+                           &progress, 0);
+    }
+    ScriptedUiServices &Ui() { return m_ui; }
     const TestServer &Server() const { return m_server; }
 
     // One scanner line's message, posted and dispatched as the scan dialog's would be.
@@ -210,6 +215,56 @@ void LibraryMoveOnly(benchmark::State &state, Backend backend) {
     baseline.Report(state, "plain_");
     state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
 }
+// "&Update Server" of 1,000 scans, beside the plain program moving another 1,000 volumes of the
+// same store in one transaction.
+void UpdateServerOfAThousandScans(benchmark::State &state, Backend backend) {
+    constexpr long kScans = 1000;
+    ScanWorld world(backend, 10000);
+    if (!world.Ready()) {
+        state.SkipWithError(world.Server().Unavailable().c_str());
+        return;
+    }
+    world.doc->settings.operationType = 1;
+    world.doc->settings.block.realTimeUpdate = 0;
+    std::unique_ptr<PlainVolumeWriter> plain = PlainVolumeWriter::Open(world.Server().Settings());
+    Latencies project, baseline;
+    long next = 0;
+    for (auto _ : state) {
+        const long first = next;
+        for (; next < first + kScans; ++next) {
+            world.Scan(Serial(next));
+        }
+        world.Ui().Answer(kAnswerYes);
+        auto start = Latencies::Clock::now();
+        world.logic->UpdateServer();
+        project.Add(Latencies::Clock::now() - start);
+        if (world.doc->scannedCount != 0 || !world.doc->toScanList.empty()) {
+            state.SkipWithError("not every scan was written");
+            return;
+        }
+        world.ListEveryVolume();  // the update emptied the lists
+        std::vector<std::string> moved;
+        for (long i = first; i < next; ++i) {
+            moved.push_back(Serial(5000 + i));
+        }
+        start = Latencies::Clock::now();
+        if (!plain->MoveAll("BIGC", "LTO9", moved, 7)) {
+            state.SkipWithError("the plain transaction failed");
+            return;
+        }
+        baseline.Add(Latencies::Clock::now() - start);
+    }
+    project.Report(state);
+    baseline.Report(state, "plain_");
+    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+}
+BENCHMARK_CAPTURE(UpdateServerOfAThousandScans, SQLite, Backend::SQLite)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(UpdateServerOfAThousandScans, PostgreSQL, Backend::PostgreSQL)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
 BENCHMARK_CAPTURE(LibraryMoveOnly, SQLite, Backend::SQLite)
     ->Iterations(500)
     ->Unit(benchmark::kMicrosecond);

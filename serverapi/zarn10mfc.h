@@ -64,6 +64,10 @@ public:
     CZARN10RC Add(ZARNVOLSEx *record);
     // Refused with kZarnChangedElsewhere when the store's copy changed since record was read.
     CZARN10RC Update(ZARNVOLSEx *record);
+    // Many records, each written as Update writes it, in a few durable transactions instead
+    // of one per record. results[i] is records[i]'s: a record refused does not keep the others
+    // from being written, and each record is written whole (with its history) or not at all.
+    CZARN10RC Update(std::vector<ZARNVOLSEx> &records, std::vector<CZARN10RC> &results);
     CZARN10RC Put(const ZARNATTRIBUTEEx *attribute);
     // A journal posting: customer label, two further texts, journal code, quantity, line text.
     CZARN10RC Put(const char *label, const char *text2, const char *text3, unsigned code,

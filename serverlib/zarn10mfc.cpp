@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -71,17 +72,31 @@ uint8_t ServerSession::ReadVolume(const char *customer, const char *media, const
     const uint8_t result =
         store->GetVolume(customer ? customer : "", media ? media : "", volume ? volume : "", row);
     if (result == kZarnOK) {
-        KeepLastVolume(row);
+        KeepRecentVolume(row);
     }
     return result;
 }
 
-const VolumeRow *ServerSession::LastVolume(const std::string &customer, const std::string &media,
-                                           const std::string &volume, uint32_t version) const {
-    const bool same = m_haveLastVolume && m_lastVolume.version == version &&
-                      m_lastVolume.volume == volume && m_lastVolume.customer == customer &&
-                      m_lastVolume.media == media;
-    return same ? &m_lastVolume : nullptr;
+std::string ServerSession::KeyOf(const std::string &customer, const std::string &media,
+                                 const std::string &volume) {
+    std::string key = customer;
+    key.append(1, '\0').append(media).append(1, '\0').append(volume);
+    return key;
+}
+
+const VolumeRow *ServerSession::RecentVolume(const std::string &customer, const std::string &media,
+                                             const std::string &volume, uint32_t version) const {
+    const auto found = m_recentVolumes.find(KeyOf(customer, media, volume));
+    return found != m_recentVolumes.end() && found->second.version == version ? &found->second
+                                                                              : nullptr;
+}
+
+void ServerSession::KeepRecentVolume(const VolumeRow &row) {
+    constexpr std::size_t kKept = 1024;  // more than one batch of writes
+    if (m_recentVolumes.size() >= kKept) {
+        m_recentVolumes.clear();
+    }
+    m_recentVolumes.insert_or_assign(KeyOf(row), row);
 }
 
 uint8_t ServerSession::CheckRepository(const std::string &repository) {
@@ -397,6 +412,82 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
     return kZarnOK;
 }
 
+namespace {
+
+// One record written over the store's copy it was read from: the work of Update, alone or as
+// part of a batch's transaction.
+uint8_t UpdateRecord(ServerSession &session, Store &store, ZARNVOLSEx &record) {
+    const std::string customer = ReadField(record.customerId);
+    const std::string media = ReadField(record.mediaId);
+    const std::string volume = ReadField(record.volume);
+    // The record was usually read just before: its row is at hand, and the write's own version
+    // check finds any change made since.
+    const VolumeRow *recent = session.RecentVolume(customer, media, volume, record.version);
+    const bool kept = recent != nullptr;
+    VolumeRow stored;
+    if (kept) {
+        stored = *recent;
+        session.ForgetRecentVolume(stored);
+    } else if (uint8_t failed = store.GetVolume(customer, media, volume, stored)) {
+        return failed;
+    }
+    if (stored.version != record.version) {
+        return kZarnChangedElsewhere;
+    }
+    UpdateOutcome outcome = ApplyUpdate(stored, record);
+    if (uint8_t refused = CheckVolumeRow(session, outcome.row)) {
+        return refused;
+    }
+    if (SameVolume(outcome.row, stored)) {
+        // Nothing to write: but "as it is" must be true of the store now, not of the last read.
+        if (kept) {
+            if (uint8_t failed = store.GetVolume(customer, media, volume, stored)) {
+                return failed;
+            }
+        }
+        if (stored.version != record.version) {
+            return kZarnChangedElsewhere;
+        }
+        FillVolumeRecord(stored, record);  // nothing to write, and no history to add
+        return kZarnOK;
+    }
+    if (uint8_t failed = store.WriteVolume(outcome.row, stored, outcome.history)) {
+        return failed;
+    }
+    session.KeepRecentVolume(outcome.row);
+    FillVolumeRecord(outcome.row, record);
+    return kZarnOK;
+}
+
+// Records first..last written in one transaction. A record refused by its checks or by a
+// change made elsewhere gets its code and the others are written; a statement that fails
+// rolls the whole batch back (false), records and results untouched.
+bool UpdateBatch(ServerSession &session, Store &store, std::vector<ZARNVOLSEx> &records,
+                 std::vector<CZARN10RC> &results, std::size_t first, std::size_t last) {
+    std::vector<ZARNVOLSEx> written(records.begin() + first, records.begin() + last);
+    std::vector<CZARN10RC> codes;
+    const uint8_t result = store.InTransaction([&]() -> uint8_t {
+        for (ZARNVOLSEx &record : written) {
+            const uint64_t failuresBefore = store.StatementFailures();
+            const uint8_t code = UpdateRecord(session, store, record);
+            if (store.StatementFailures() != failuresBefore) {
+                return code ? code : uint8_t{kZarnDatabaseError};
+            }
+            codes.emplace_back(code);
+        }
+        return kZarnOK;
+    });
+    if (result != kZarnOK) {
+        session.ForgetRecentVolumes();
+        return false;
+    }
+    std::copy(written.begin(), written.end(), records.begin() + first);
+    std::copy(codes.begin(), codes.end(), results.begin() + first);
+    return true;
+}
+
+}  // namespace
+
 CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
     const StatementsDone done(*m_session);
     uint8_t result = 0;
@@ -404,42 +495,29 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
     if (!store) {
         return result;
     }
-    const std::string customer = ReadField(record->customerId);
-    const std::string media = ReadField(record->mediaId);
-    const std::string volume = ReadField(record->volume);
-    // The record was usually read just before: its row is at hand, and the write's own version
-    // check finds any change made since.
-    const VolumeRow *kept = m_session->LastVolume(customer, media, volume, record->version);
-    VolumeRow stored;
-    if (kept) {
-        stored = *kept;
-    } else if ((result = store->GetVolume(customer, media, volume, stored))) {
+    return UpdateRecord(*m_session, *store, *record);
+}
+
+CZARN10RC CZARN10MFC::Update(std::vector<ZARNVOLSEx> &records, std::vector<CZARN10RC> &results) {
+    const StatementsDone done(*m_session);
+    results.assign(records.size(), CZARN10RC{});
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        results.assign(records.size(), CZARN10RC{result});
         return result;
     }
-    m_session->ForgetLastVolume();
-    if (stored.version != record->version) {
-        return kZarnChangedElsewhere;
-    }
-    UpdateOutcome outcome = ApplyUpdate(stored, *record);
-    if ((result = CheckVolumeRow(*m_session, outcome.row))) {
-        return result;
-    }
-    if (SameVolume(outcome.row, stored)) {
-        // Nothing to write: but "as it is" must be true of the store now, not of the last read.
-        if (kept && (result = store->GetVolume(customer, media, volume, stored))) {
-            return result;
+    constexpr std::size_t kBatch = 500;  // a durable commit per 500 volumes, not per volume
+    for (std::size_t first = 0; first < records.size(); first += kBatch) {
+        const std::size_t last = std::min(records.size(), first + kBatch);
+        if (!UpdateBatch(*m_session, *store, records, results, first, last)) {
+            // Something failed that is not one volume's refusal: each volume on its own, so
+            // that one the store cannot take does not keep the others from being written.
+            for (std::size_t i = first; i < last; ++i) {
+                results[i] = UpdateRecord(*m_session, *store, records[i]);
+            }
         }
-        if (stored.version != record->version) {
-            return kZarnChangedElsewhere;
-        }
-        FillVolumeRecord(stored, *record);  // nothing to write, and no history to add
-        return kZarnOK;
     }
-    if ((result = store->WriteVolume(outcome.row, stored, outcome.history))) {
-        return result;
-    }
-    m_session->KeepLastVolume(outcome.row);
-    FillVolumeRecord(outcome.row, *record);
     return kZarnOK;
 }
 

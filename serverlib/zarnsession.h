@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "zarnbarcode.h"
@@ -27,16 +28,15 @@ public:
     // Reads one volume by its key (null parts count as empty); "not logged on" without a store.
     // The row is kept as the last read, for the update that usually follows.
     uint8_t ReadVolume(const char *customer, const char *media, const char *volume, VolumeRow &row);
-    // The last volume read or written by this connection, when it is the one at that key and
-    // version: an update of a record just read needs no second read (its write checks the
-    // version anyway).
-    const VolumeRow *LastVolume(const std::string &customer, const std::string &media,
-                                const std::string &volume, uint32_t version) const;
-    void KeepLastVolume(const VolumeRow &row) {
-        m_lastVolume = row;
-        m_haveLastVolume = true;
-    }
-    void ForgetLastVolume() { m_haveLastVolume = false; }
+    // A volume this connection read or wrote lately, when the store held it at that version: an
+    // update of a record just read needs no second read (its write checks the version anyway).
+    // A batch's worth of volumes is kept.
+    const VolumeRow *RecentVolume(const std::string &customer, const std::string &media,
+                                  const std::string &volume, uint32_t version) const;
+    void KeepRecentVolume(const VolumeRow &row);
+    void ForgetRecentVolume(const VolumeRow &row) { m_recentVolumes.erase(KeyOf(row)); }
+    // After a rolled-back batch: what it wrote was never stored.
+    void ForgetRecentVolumes() { m_recentVolumes.clear(); }
     // Whether a repository is on file; those found once are not asked again (repositories are
     // not deleted while stations work).
     uint8_t CheckRepository(const std::string &repository);
@@ -46,8 +46,12 @@ public:
     std::string StationName() const;
 
 private:
-    VolumeRow m_lastVolume;
-    bool m_haveLastVolume = false;
+    static std::string KeyOf(const std::string &customer, const std::string &media,
+                             const std::string &volume);
+    static std::string KeyOf(const VolumeRow &row) {
+        return KeyOf(row.customer, row.media, row.volume);
+    }
+    std::unordered_map<std::string, VolumeRow> m_recentVolumes;
     std::unordered_set<std::string> m_knownRepositories;
 };
 

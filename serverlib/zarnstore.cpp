@@ -127,6 +127,7 @@ QString Store::AutoIdColumn() const {
 }
 
 uint8_t Store::CodeOf(const QSqlError &error) {
+    ++m_statementFailures;
     m_lastError = error.text().toStdString();
     const QString text = error.text().toLower();
     m_lastDuplicate = error.nativeErrorCode() == "23505" || text.contains("unique constraint") ||
@@ -273,6 +274,7 @@ VolumeRow VolumeFromQuery(const QSqlQuery &query, int first) {
 }
 
 uint8_t Store::SqliteFailure(int result) {
+    ++m_statementFailures;
     m_lastError = m_sqlite->LastError();
     return SqliteStatements::CodeOf(result, m_lastDuplicate);
 }

@@ -88,6 +88,9 @@ public:
     void FinishStatements();
     // Statements run so far that read (SELECT): tests count how often a call asks the store.
     uint64_t ReadsRun() const;
+    // Statements that failed so far: work inside a transaction that saw one must not commit
+    // (PostgreSQL has already given the transaction up).
+    uint64_t StatementFailures() const { return m_statementFailures; }
 
     using Bindings = std::initializer_list<QVariant>;
     // Runs a statement with positional parameters; result code. The query stays readable.
@@ -151,6 +154,7 @@ private:
     std::map<QString, QSqlQuery> m_prepared;
     std::unique_ptr<SqliteStatements> m_sqlite;  // SQLite only: the hot statements
     uint64_t m_readsRun = 0;                     // through Qt SQL
+    uint64_t m_statementFailures = 0;
 };
 
 // The volume's fields read from a query whose columns start at first in VolumeColumns() order.

@@ -39,18 +39,22 @@ CZARN10RC Write(CZARN30VolumeRecord &holder, CZARN10MFC &server) {
 
 }  // namespace
 
-CZARN10RC MoveVolume(CZARN30VolumeRecord &holder, CZARN10MFC &server, const std::string &repository,
-                     int slot, int container, int scannedOut) {
-    if (CZARN10RC read = holder.Read(server); !read.IsOK(0)) {
-        return read;
-    }
-    ZARNVOLSEx &record = holder.record;
+void PrepareMove(ZARNVOLSEx &record, const std::string &repository, int slot, int container,
+                 int scannedOut) {
     if (scannedOut) {
         record.flags |= kZarnVolScannedOut;
     }
     zarn::WriteField(record.locations[2].repositoryId, repository.substr(0, 4));
     record.locations[2].slot = slot == -1 ? record.locations[0].slot : slot;
     SetContainer(record, container);
+}
+
+CZARN10RC MoveVolume(CZARN30VolumeRecord &holder, CZARN10MFC &server, const std::string &repository,
+                     int slot, int container, int scannedOut) {
+    if (CZARN10RC read = holder.Read(server); !read.IsOK(0)) {
+        return read;
+    }
+    PrepareMove(holder.record, repository, slot, container, scannedOut);
     return Write(holder, server);
 }
 
@@ -72,18 +76,20 @@ CZARN10RC SetCurrentLocation(CZARN30VolumeRecord &holder, CZARN10MFC &server,
     return Write(holder, server);
 }
 
-uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
-                     int checkRepository, int scannedOut) {
-    if (checkRepository && item.destination &&
-        (item.destination->repositoryFlags & kZarnRepoQueryOnly)) {
-        direction = 0;
-    }
-    if (!(item.state == 1 || (!item.updated && item.lastDirection != direction))) {
-        return item.result;
-    }
-    CZARN30VolumeRecord holder(item.GetCustomerId(), item.GetMediaId(), item.volumeSerial);
-    const CZARN10RC result = MoveVolume(holder, server, item.GetRepositoryId(direction),
-                                        item.GetSlot(direction), item.container, scannedOut);
+namespace {
+
+// The direction an item is written in: a move into a query-only repository is a query.
+int DirectionFor(const CZARN10TreeVolume &item, int direction, int checkRepository) {
+    const bool queryOnly = checkRepository && item.destination &&
+                           (item.destination->repositoryFlags & kZarnRepoQueryOnly);
+    return queryOnly ? 0 : direction;
+}
+
+bool NeedsUpdate(const CZARN10TreeVolume &item, int direction) {
+    return item.state == 1 || (!item.updated && item.lastDirection != direction);
+}
+
+void RecordResult(CZARN10TreeVolume &item, const CZARN10RC &result, int direction) {
     // A failed write leaves the item scanned and not updated, whatever an earlier run did,
     // so that the exit warning counts it and the next update tries it again.
     item.updated = result.IsOK(0) ? 1 : 0;
@@ -91,5 +97,48 @@ uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
         item.lastDirection = direction;
     }
     item.result = result.Code();
+}
+
+}  // namespace
+
+uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
+                     int checkRepository, int scannedOut) {
+    direction = DirectionFor(item, direction, checkRepository);
+    if (!NeedsUpdate(item, direction)) {
+        return item.result;
+    }
+    CZARN30VolumeRecord holder(item.GetCustomerId(), item.GetMediaId(), item.volumeSerial);
+    RecordResult(item,
+                 MoveVolume(holder, server, item.GetRepositoryId(direction),
+                            item.GetSlot(direction), item.container, scannedOut),
+                 direction);
     return item.result;
+}
+
+void UpdateVolumes(const std::vector<CZARN10TreeVolume *> &items, CZARN10MFC &server, int direction,
+                   int checkRepository, int scannedOut) {
+    std::vector<CZARN10TreeVolume *> writing;
+    std::vector<int> directions;
+    std::vector<ZARNVOLSEx> records;
+    for (CZARN10TreeVolume *item : items) {
+        const int itemDirection = DirectionFor(*item, direction, checkRepository);
+        if (!NeedsUpdate(*item, itemDirection)) {
+            continue;
+        }
+        CZARN30VolumeRecord holder(item->GetCustomerId(), item->GetMediaId(), item->volumeSerial);
+        if (CZARN10RC read = holder.Read(server); !read.IsOK(0)) {
+            RecordResult(*item, read, itemDirection);
+            continue;
+        }
+        PrepareMove(holder.record, item->GetRepositoryId(itemDirection),
+                    item->GetSlot(itemDirection), item->container, scannedOut);
+        writing.push_back(item);
+        directions.push_back(itemDirection);
+        records.push_back(holder.record);
+    }
+    std::vector<CZARN10RC> results;
+    server.Update(records, results);
+    for (std::size_t i = 0; i < writing.size(); ++i) {
+        RecordResult(*writing[i], results[i], directions[i]);
+    }
 }

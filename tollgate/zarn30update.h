@@ -1,8 +1,9 @@
-// Writing scans to the server, one volume at a time.
+// Writing scans to the server: one volume at a time, or a whole list at once.
 #ifndef ZARN_TOLLGATE_ZARN30UPDATE_H
 #define ZARN_TOLLGATE_ZARN30UPDATE_H
 
 #include <string>
+#include <vector>
 
 #include "zarn10mfc.h"
 #include "zarn10treevolume.h"
@@ -20,8 +21,13 @@ public:
     CZARN10RC result;
 };
 
-// Writes a move: location entry 3 = the repository (first 4 characters) and slot (entry 1's
-// slot for -1); flag 0x8 when scannedOut; the container unless -1 or the volume is one.
+// Sets a move in a record: location entry 3 = the repository (first 4 characters) and slot
+// (entry 1's slot for -1); flag 0x8 when scannedOut; the container unless -1 or the volume is
+// one.
+void PrepareMove(ZARNVOLSEx &record, const std::string &repository, int slot, int container,
+                 int scannedOut);
+
+// Reads a volume and writes a move to it (see PrepareMove).
 CZARN10RC MoveVolume(CZARN30VolumeRecord &holder, CZARN10MFC &server, const std::string &repository,
                      int slot, int container, int scannedOut);
 
@@ -32,5 +38,9 @@ CZARN10RC SetCurrentLocation(CZARN30VolumeRecord &holder, CZARN10MFC &server,
 // Updates one To-Scan item in a direction (0 destination, 1 origin); returns the result code.
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
                      int checkRepository, int scannedOut);
+// Updates many items as UpdateVolume does, written together in a few transactions; each
+// item's result and updated flag are set as UpdateVolume sets them.
+void UpdateVolumes(const std::vector<CZARN10TreeVolume *> &items, CZARN10MFC &server, int direction,
+                   int checkRepository, int scannedOut);
 
 #endif

@@ -1,5 +1,7 @@
 // "&Update Server": every scanned volume written to the server in one pass, with a progress
 // window and a result list.
+#include <algorithm>
+
 #include "zarn10progresswnd.h"
 #include "zarn10rclist.h"
 #include "zarn30scanning.h"
@@ -37,16 +39,24 @@ void CZARN30MainLogic::UpdateServer() {
     const std::size_t count = m_doc.toScanList.size();
     progress.SetPosition(0, static_cast<unsigned>(count));
     CZARN10RCList results;
-    for (std::size_t i = 0; i < count && !progress.HasCancelled(); ++i) {
-        CZARN10TreeVolume &item = *m_doc.toScanList[i];
-        const std::string key = item.GetDisplayKey();
-        progress.SetLine2("Processing Volume: %s", key.c_str());
-        if (item.state == 1) {
-            const uint8_t code =
-                UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-            results.Add(code, "%s", key.c_str());
+    // Written a few hundred at a time: one durable commit for each batch, and the progress
+    // window redrawn once per batch rather than once per volume.
+    constexpr std::size_t kBatch = 250;
+    for (std::size_t first = 0; first < count && !progress.HasCancelled(); first += kBatch) {
+        const std::size_t last = std::min(count, first + kBatch);
+        progress.SetLine2("Processing Volume: %s",
+                          m_doc.toScanList[first]->GetDisplayKey().c_str());
+        std::vector<CZARN10TreeVolume *> scanned;
+        for (std::size_t i = first; i < last; ++i) {
+            if (m_doc.toScanList[i]->state == 1) {
+                scanned.push_back(m_doc.toScanList[i]);
+            }
         }
-        progress.SetPosition(static_cast<unsigned>(i + 1), static_cast<unsigned>(count));
+        UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+        for (CZARN10TreeVolume *item : scanned) {
+            results.Add(item->result, "%s", item->GetDisplayKey().c_str());
+        }
+        progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));
     }
     progress.Stop();
     if (results.Display(0, nullptr) == 2 &&

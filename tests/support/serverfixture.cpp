@@ -126,6 +126,27 @@ void TestServer::BuildSmallWorld() {
     SetMeta(store, "prepared_by", "Kestrava Test Services");
 }
 
+bool TestServer::AddUpdateTrigger(const std::string &volume, bool slow) {
+    QSqlQuery query(m_admin->Database());
+    const auto exec = [&](const std::string &sql) {
+        return query.exec(QString::fromStdString(sql));
+    };
+    if (m_backend == Backend::SQLite) {
+        // SQLite has no sleep: counting a three-way join of the volumes takes long enough.
+        const std::string what = slow ? "SELECT COUNT(*) FROM volumes a, volumes b, volumes c"
+                                      : "SELECT RAISE(ABORT, 'refused by the test')";
+        return exec("CREATE TRIGGER refused_update BEFORE UPDATE ON volumes WHEN NEW.volume = '" +
+                    volume + "' BEGIN " + what + "; END");
+    }
+    const std::string what =
+        slow ? "PERFORM pg_sleep(120);" : "RAISE EXCEPTION 'refused by the test';";
+    return exec("CREATE FUNCTION refused_update() RETURNS trigger AS $$ BEGIN IF NEW.volume = '" +
+                volume + "' THEN " + what + " END IF; RETURN NEW; END $$ LANGUAGE plpgsql") &&
+           exec(
+               "CREATE TRIGGER refused_update BEFORE UPDATE ON volumes FOR EACH ROW"
+               " EXECUTE FUNCTION refused_update()");
+}
+
 std::unique_ptr<CZARN10MFC> TestServer::Connect(const char *user) {
     auto server = std::make_unique<CZARN10MFC>(0);
     server->SetProgramID(3);

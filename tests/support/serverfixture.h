@@ -50,12 +50,20 @@ public:
     // C00001 a container (number 900) at LIB1/8 due to VLT1/9; BETA LTO9 B00001 at VLT1/3.
     void BuildSmallWorld();
 
+    // A trigger that makes every update of the volume fail in the store, or hold it up for
+    // minutes: what a store that cannot take one write looks like, and a station caught in the
+    // middle of a transaction.
+    bool RefuseUpdatesOf(const std::string &volume) { return AddUpdateTrigger(volume, false); }
+    bool HoldUpdatesOf(const std::string &volume) { return AddUpdateTrigger(volume, true); }
+
     Store &Admin() { return *m_admin; }
     const ConnectionSettings &Settings() const { return m_settings; }
     // A station logged on to this store.
     std::unique_ptr<CZARN10MFC> Connect(const char *user = "station");
 
 private:
+    bool AddUpdateTrigger(const std::string &volume, bool slow);
+
     Backend m_backend;
     ConnectionSettings m_settings;
     std::unique_ptr<TempDir> m_folder;

@@ -34,6 +34,9 @@ protected:
     }
     void SetUp() override {
         TollgateFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
         doc->queryExceptions.SetPath((folder.Path() / "QueryExceptions.txt").string());
         speaker.Start(
             [this]() {
@@ -328,6 +331,30 @@ TEST_P(ScanningTest, FailedUpdatesStayScannedAndAreRetried) {
     logic->UpdateServer();
     EXPECT_EQ(ui.boxes.back().caption, "Result List Cancelled?");
     EXPECT_EQ(doc->toScanList.size(), 1u) << "No keeps everything";
+}
+
+TEST_P(ScanningTest, AVolumeTheStoreRefusesDoesNotHoldUpTheRestOfTheUpdate) {
+    AddLibraryToVault();
+    doc->settings.scanMode = 0;
+    doc->settings.block.realTimeUpdate = 0;
+    Scan({"ACME.LTO9.A00001", "ACME.LTO9.A00009", "ACME.LTO9.C00001"});
+    logic->StartScan();
+    ASSERT_TRUE(server.RefuseUpdatesOf("A00009"));
+
+    ui.Answer(kAnswerYes);
+    logic->UpdateServer();
+    ASSERT_EQ(script.resultLists.size(), 1u);
+    const auto &listed = script.resultLists[0];
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_TRUE(listed[0].result.IsOK(0));
+    EXPECT_EQ(listed[1].result.Code(), kZarnDatabaseError) << "the list says which one failed";
+    EXPECT_TRUE(listed[2].result.IsOK(0));
+    ASSERT_EQ(doc->toScanList.size(), 1u) << "only the refused volume is kept for a retry";
+    EXPECT_STREQ(doc->toScanList[0]->volumeSerial, "A00009");
+    EXPECT_EQ(doc->toScanList[0]->updated, 0);
+    EXPECT_EQ(ReadField(Stored("A00001").locations[2].repositoryId), "VLT1");
+    EXPECT_EQ(ReadField(Stored("C00001").locations[2].repositoryId), "VLT1");
+    EXPECT_EQ(Stored("A00009").version, 1u);
 }
 
 TEST_P(ScanningTest, AFailedWriteNeverLeavesAScanMarkedUpdated) {
