@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "zarnadmin.h"
@@ -89,6 +90,15 @@ void Latencies::Report(benchmark::State &state, const std::string &prefix) {
 
 namespace {
 
+// The columns the library reads of a volume.
+const char kPlainRange[] =
+    "SELECT customer_id, media_id, volume, flags, container, next_move_date, current_repository,"
+    " current_slot, destination_repository, destination_slot, scanned_repository, scanned_slot,"
+    " description, version, changed FROM volumes WHERE customer_id = $1 AND media_id = $2";
+constexpr int kPlainRangeColumns = 15;
+const bool kTextColumn[kPlainRangeColumns] = {true, true,  true, false, false, false, true, false,
+                                              true, false, true, false, true,  false, false};
+
 const char kPlainRead[] =
     "SELECT flags, current_repository, current_slot, version FROM volumes"
     " WHERE customer_id = $1 AND media_id = $2 AND volume = $3";
@@ -106,7 +116,7 @@ public:
         sqlite3_open(path.c_str(), &m_db);
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
                      nullptr);
-        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory}) {
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange}) {
             // "$n" is a named parameter to SQLite, numbered by first appearance; "?n" is
             // parameter n, as "$n" is to PostgreSQL.
             std::string text = sql;
@@ -129,6 +139,29 @@ public:
             ok = MoveOne(customer, media, volume, slot) && ok;
         }
         return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
+    }
+    long ReadMedia(const std::string &customer, const std::string &media) override {
+        sqlite3_stmt *statement = m_statements[3];
+        sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
+        long rows = 0;
+        std::string texts[kPlainRangeColumns];
+        int64_t numbers[kPlainRangeColumns] = {};
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            for (int column = 0; column < kPlainRangeColumns; ++column) {
+                if (kTextColumn[column]) {
+                    texts[column] =
+                        reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+                } else {
+                    numbers[column] = sqlite3_column_int64(statement, column);
+                }
+            }
+            ++rows;
+        }
+        benchmark::DoNotOptimize(numbers);
+        sqlite3_reset(statement);
+        return step == SQLITE_DONE ? rows : -1;
     }
 
 private:
@@ -167,7 +200,7 @@ public:
                                  " user=" + settings.user + " dbname=" + settings.database;
         m_connection = PQconnectdb(info.c_str());
         int index = 0;
-        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory}) {
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange}) {
             PQclear(
                 PQprepare(m_connection, ("s" + std::to_string(index++)).c_str(), sql, 0, nullptr));
         }
@@ -180,6 +213,30 @@ public:
             ok = MoveOne(customer, media, volume, slot) && ok;
         }
         return Command("COMMIT") && ok;
+    }
+    long ReadMedia(const std::string &customer, const std::string &media) override {
+        const char *values[] = {customer.c_str(), media.c_str()};
+        PGresult *result = PQexecPrepared(m_connection, "s3", 2, values, nullptr, nullptr, 0);
+        if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+            PQclear(result);
+            return -1;
+        }
+        const long rows = PQntuples(result);
+        std::string texts[kPlainRangeColumns];
+        int64_t numbers[kPlainRangeColumns] = {};
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < kPlainRangeColumns; ++column) {
+                const char *value = PQgetvalue(result, row, column);
+                if (kTextColumn[column]) {
+                    texts[column] = value;
+                } else {
+                    numbers[column] = std::strtoll(value, nullptr, 10);
+                }
+            }
+        }
+        benchmark::DoNotOptimize(numbers);
+        PQclear(result);
+        return rows;
     }
 
 private:

@@ -18,6 +18,13 @@ std::string ReadField(const char (&field)[N]) {
     return std::string(field, end ? static_cast<std::size_t>(end - field) : N);
 }
 
+// The field's text without a copy.
+template <std::size_t N>
+std::string_view FieldView(const char (&field)[N]) {
+    const char *end = static_cast<const char *>(std::memchr(field, '\0', N));
+    return std::string_view(field, end ? static_cast<std::size_t>(end - field) : N);
+}
+
 // Writes text cut to the width and zero-fills the rest.
 template <std::size_t N>
 void WriteField(char (&field)[N], std::string_view text) {

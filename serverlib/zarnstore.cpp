@@ -288,6 +288,11 @@ uint8_t Store::GetVolumeFromSqlite(const std::string &customer, const std::strin
     if (!read.Next()) {
         return read.Failed() ? SqliteFailure(read.Result()) : MissingVolumeCode(volume);
     }
+    VolumeFromSqlite(read, row);
+    return kZarnOK;
+}
+
+void Store::VolumeFromSqlite(const SqliteStatements::Run &read, VolumeRow &row) {
     const auto text = [&](int column) { return std::string(read.Text(column)); };
     const auto number = [&](int column) { return static_cast<int32_t>(read.Int(column)); };
     row.customer = text(0);
@@ -302,7 +307,32 @@ uint8_t Store::GetVolumeFromSqlite(const std::string &customer, const std::strin
     row.description = text(12);
     row.version = static_cast<uint32_t>(read.Int(13));
     row.changed = read.Int(14);
-    return kZarnOK;
+}
+
+uint8_t Store::ForEachVolumeOf(const std::string &customer, const std::string &media,
+                               const std::function<void(const VolumeRow &)> &take) {
+    const std::string sql = "SELECT " + VolumeColumns().toStdString() +
+                            " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume";
+    VolumeRow row;
+    if (m_sqlite) {
+        FinishStatements();
+        SqliteStatements::Run read = m_sqlite->Prepared(sql);
+        read.Bind(1, customer).Bind(2, media);
+        while (read.Next()) {
+            VolumeFromSqlite(read, row);
+            take(row);
+        }
+        return read.Failed() ? SqliteFailure(read.Result()) : uint8_t{kZarnOK};
+    }
+    QSqlQuery query(m_database);
+    query.setForwardOnly(true);
+    if (uint8_t failed = Run(query, QString::fromStdString(sql), {Text(customer), Text(media)})) {
+        return failed;
+    }
+    while (query.next()) {
+        take(VolumeFromQuery(query));
+    }
+    return query.lastError().isValid() ? CodeOf(query.lastError()) : uint8_t{kZarnOK};
 }
 
 uint8_t Store::GetVolume(const std::string &customer, const std::string &media,

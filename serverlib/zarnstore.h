@@ -15,11 +15,11 @@
 #include <memory>
 #include <string>
 #include <variant>
+
 #include <vector>
+#include "zarnsqlitestatements.h"
 
 namespace zarn {
-
-class SqliteStatements;
 
 enum class Backend { SQLite, PostgreSQL };
 
@@ -102,6 +102,9 @@ public:
 
     uint8_t GetVolume(const std::string &customer, const std::string &media,
                       const std::string &volume, VolumeRow &row);
+    // Every volume of a customer and media, in one read, in serial order.
+    uint8_t ForEachVolumeOf(const std::string &customer, const std::string &media,
+                            const std::function<void(const VolumeRow &)> &take);
     // Code 4 when the serial is nowhere, 10 when it is held for another customer or media.
     uint8_t MissingVolumeCode(const std::string &volume);
     // Writes row over before, the copy it was made from; kZarnChangedElsewhere when the store's
@@ -134,6 +137,7 @@ private:
     std::vector<SqlValue> HistoryValues(const VolumeRow &row, const HistoryRow &history) const;
     // SQLite's own interface: a failed result filed as CodeOf files Qt's errors.
     uint8_t SqliteFailure(int result);
+    static void VolumeFromSqlite(const SqliteStatements::Run &read, VolumeRow &row);
     uint8_t GetVolumeFromSqlite(const std::string &customer, const std::string &media,
                                 const std::string &volume, VolumeRow &row);
     uint8_t WriteVolumeInOneStatement(const VolumeUpdate &update, const VolumeRow &row,

@@ -5,10 +5,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "zarn10mfc.h"
 #include "zarnfields.h"
+#include "zarnserialindex.h"
 #include "zarnsession.h"
 
 namespace zarn {
@@ -187,13 +189,25 @@ CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer
     if ((result = LoadZones(*store, "", zones))) {
         return result;
     }
+    const std::string customerId = customer ? customer : "";
+    const std::string mediaId = media ? media : "";
     constexpr std::size_t kChunk = 500;  // serials per statement
+    if (volumes.size() > 4 * kChunk) {
+        // Most of a media's volumes (a tree node's): one read of the media's range costs less
+        // than many statements of listed serials.
+        SerialIndex<const std::string> wanted(
+            volumes, [](const std::string &serial) { return std::string_view(serial); });
+        return store->ForEachVolumeOf(customerId, mediaId, [&](const VolumeRow &row) {
+            if (wanted.Find(row.volume)) {
+                FillLocations(zones, row, records.emplace_back());
+            }
+        });
+    }
     for (std::size_t first = 0; first < volumes.size(); first += kChunk) {
         const std::size_t count = std::min(kChunk, volumes.size() - first);
         QString sql = "SELECT " + VolumeColumns() +
                       " FROM volumes WHERE customer_id = ? AND media_id = ? AND volume IN (?";
-        QVariantList bindings{QString::fromUtf8(customer ? customer : ""),
-                              QString::fromUtf8(media ? media : ""),
+        QVariantList bindings{QString::fromStdString(customerId), QString::fromStdString(mediaId),
                               QString::fromStdString(volumes[first])};
         for (std::size_t i = 1; i < count; ++i) {
             sql += ", ?";

@@ -8,6 +8,7 @@
 #include "zarn10treemedia.h"
 #include "zarn30update.h"
 #include "zarnfields.h"
+#include "zarnserialindex.h"
 
 const char kExitUnprocessedText[] =
     "If you exit now you will lose %d scanned volumes, are you sure you want to exit?";
@@ -55,18 +56,20 @@ CZARN10TreeVolume *CZARN30Doc::FindItem(const char key[kZarnVolumeKeyWidth]) con
 
 void CZARN30Doc::Append(CZARN10TreeVolume *item) {
     toScanList.push_back(item);
-    m_listed.insert(item);
+    item->listed = 1;
     m_byKey.emplace(KeyOf(*item), item);
 }
 
 void CZARN30Doc::Unlist(CZARN10TreeVolume *item) {
-    m_listed.erase(item);
+    item->listed = 0;
     m_byKey.erase(KeyOf(*item));
 }
 
 void CZARN30Doc::UnlistAll() {
+    for (CZARN10TreeVolume *item : toScanList) {
+        item->listed = 0;
+    }
     toScanList.clear();
-    m_listed.clear();
     m_byKey.clear();
 }
 
@@ -98,11 +101,11 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
     }
     std::vector<ZARNVOLABS> locations;
     server.Get(locations, customer.c_str(), media.c_str(), unfetched);
-    std::unordered_map<std::string, const ZARNVOLABS *> bySerial;
-    for (const ZARNVOLABS &location : locations) {
-        bySerial[zarn::ReadField(location.volume)] = &location;
-    }
+    zarn::SerialIndex<const ZARNVOLABS> bySerial(
+        locations, [](const ZARNVOLABS &location) { return zarn::FieldView(location.volume); });
 
+    toScanList.reserve(toScanList.size() + volumes.size());
+    m_byKey.reserve(m_byKey.size() + volumes.size());
     bool cancelled = false;
     for (int i = 1; i <= count; ++i) {
         if (progress->HasCancelled()) {
@@ -121,10 +124,10 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
         }
         ++toScanCount;
         volume->container = -1;  // until a container is scanned for it
-        const auto found =
-            volume->locationFetched ? bySerial.end() : bySerial.find(volume->volumeSerial);
-        changedLocationCount += found != bySerial.end() ? volume->TakeLocation(*found->second)
-                                                        : volume->FetchLocation(&server);
+        const ZARNVOLABS *found =
+            volume->locationFetched ? nullptr : bySerial.Find(volume->volumeSerial);
+        changedLocationCount +=
+            found ? volume->TakeLocation(*found) : volume->FetchLocation(&server);
         Append(volume);
     }
     return cancelled ? 0 : 1;

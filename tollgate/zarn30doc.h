@@ -128,7 +128,7 @@ public:
     // Deletes the tree after emptying the lists that point into it.
     void DeleteTree();
 
-    bool InToScanList(const CZARN10TreeVolume *item) const { return m_listed.count(item) != 0; }
+    bool InToScanList(const CZARN10TreeVolume *item) const { return item->listed != 0; }
     // The To-Scan item with this 18-byte key (customer, media, volume, NUL-padded), or null.
     CZARN10TreeVolume *FindItem(const char key[kZarnVolumeKeyWidth]) const;
     bool IsPickMode() const { return settings.operationType == 0; }
@@ -138,9 +138,8 @@ private:
     bool Confirmed(const char *unprocessed);
     zarn::Profile &m_profile;
     zarn::UiServices &m_ui;
-    // The To-Scan items as a set, so adding never walks the list.
-    std::unordered_set<const CZARN10TreeVolume *> m_listed;
-    // ... and by key, so a scan finds its item without walking the list.
+    // The To-Scan items by key, so that a scan finds its item without walking the list (each
+    // item also carries a mark of its own: adding a node of a million asks no table).
     std::unordered_map<CZARN30Key, CZARN10TreeVolume *, CZARN30KeyHash> m_byKey;
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
