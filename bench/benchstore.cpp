@@ -95,6 +95,10 @@ const char kPlainRange[] =
     "SELECT customer_id, media_id, volume, flags, container, next_move_date, current_repository,"
     " current_slot, destination_repository, destination_slot, scanned_repository, scanned_slot,"
     " description, version, changed FROM volumes WHERE customer_id = $1 AND media_id = $2";
+const char kPlainAll[] =
+    "SELECT customer_id, media_id, volume, flags, container, next_move_date, current_repository,"
+    " current_slot, destination_repository, destination_slot, scanned_repository, scanned_slot,"
+    " description, version, changed FROM volumes";
 constexpr int kPlainRangeColumns = 15;
 const bool kTextColumn[kPlainRangeColumns] = {true, true,  true, false, false, false, true, false,
                                               true, false, true, false, true,  false, false};
@@ -116,7 +120,7 @@ public:
         sqlite3_open(path.c_str(), &m_db);
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
                      nullptr);
-        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange}) {
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange, kPlainAll}) {
             // "$n" is a named parameter to SQLite, numbered by first appearance; "?n" is
             // parameter n, as "$n" is to PostgreSQL.
             std::string text = sql;
@@ -141,9 +145,11 @@ public:
         return sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK && ok;
     }
     long ReadMedia(const std::string &customer, const std::string &media) override {
-        sqlite3_stmt *statement = m_statements[3];
-        sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
+        sqlite3_stmt *statement = m_statements[customer.empty() ? 4 : 3];
+        if (!customer.empty()) {
+            sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
+        }
         long rows = 0;
         std::string texts[kPlainRangeColumns];
         int64_t numbers[kPlainRangeColumns] = {};
@@ -200,7 +206,7 @@ public:
                                  " user=" + settings.user + " dbname=" + settings.database;
         m_connection = PQconnectdb(info.c_str());
         int index = 0;
-        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange}) {
+        for (const char *sql : {kPlainRead, kPlainUpdate, kPlainHistory, kPlainRange, kPlainAll}) {
             PQclear(
                 PQprepare(m_connection, ("s" + std::to_string(index++)).c_str(), sql, 0, nullptr));
         }

@@ -55,8 +55,8 @@ public:
               int slot) {
         return MoveAll(customer, media, {volume}, slot);
     }
-    // One range read of every row of a customer and media, each column copied out as the
-    // library takes it; the rows read, -1 on failure.
+    // One range read of every row of a customer and media (of the whole table for an empty
+    // customer), each column copied out as the library takes it; the rows read, -1 on failure.
     virtual long ReadMedia(const std::string &customer, const std::string &media) = 0;
     static std::unique_ptr<PlainVolumeWriter> Open(const ConnectionSettings &settings);
 };
