@@ -23,4 +23,16 @@ std::string FindResource(const std::string &programPath, const std::string &name
     return (folder / "resources" / name).string();
 }
 
+std::string ThisProgramPath() {
+    std::error_code failed;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? std::string() : self.string();
+}
+
+std::string ResourceFolder(const std::string &programPath) {
+    const std::filesystem::path logo = FindResource(programPath, "Kestrava_Logo.jpg");
+    std::error_code ignored;
+    return std::filesystem::exists(logo, ignored) ? logo.parent_path().string() : "not found";
+}
+
 }  // namespace zarn

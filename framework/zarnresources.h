@@ -11,6 +11,12 @@ namespace zarn {
 // <program folder>/../share/kestrava/name; else the second, for a clear error later.
 std::string FindResource(const std::string &programPath, const std::string &name);
 
+// The running program's own file, before Qt is up (for --version).
+std::string ThisProgramPath();
+// The folder the program's resources were found in, or "not found": what --version reports,
+// so that an installation can be checked from the command line.
+std::string ResourceFolder(const std::string &programPath);
+
 }  // namespace zarn
 
 #endif

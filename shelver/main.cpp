@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "zarncrashmessage.h"
+#include "zarnresources.h"
 #include "zarnshelverapp.h"
 
 namespace {
@@ -34,6 +35,7 @@ bool TakeOptions(int argc, char **argv, CZARNShelverOptions &options,
         }
         if (argument == "--version") {
             std::printf("ZARNShelver %s (built %s)\n", ZARN_VERSION, CZARNShelverApp::kBuildDate);
+            std::printf("resources: %s\n", zarn::ResourceFolder(zarn::ThisProgramPath()).c_str());
             exitCode = 0;
             return false;
         }

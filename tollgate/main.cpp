@@ -9,6 +9,7 @@
 
 #include "zarn30app.h"
 #include "zarncrashmessage.h"
+#include "zarnresources.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ bool TakeOptions(int argc, char **argv, CZARN30Options &options, std::vector<std
         }
         if (argument == "--version") {
             std::printf("ZARNTollgate %s (built %s)\n", ZARN_VERSION, CZARN30App::kBuildDate);
+            std::printf("resources: %s\n", zarn::ResourceFolder(zarn::ThisProgramPath()).c_str());
             exitCode = 0;
             return false;
         }

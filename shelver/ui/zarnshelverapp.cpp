@@ -8,6 +8,7 @@
 #include <map>
 
 #include "ui_scandialogbar.h"
+#include "zarnfirstrun.h"
 #include "zarnqtscandialog.h"
 #include "zarnresources.h"
 #include "zarnsplash.h"
@@ -112,6 +113,9 @@ bool CZARNShelverApp::InitInstance() {
     // The Shelver sets no log-on details: the server comes from the command line or the
     // environment through the framework, else the embedded store.
     const zarn::ServerAddress &server = Server();
+    if (server.host.empty()) {
+        zarn::PrepareEmbeddedStore(kProgramName);  // a fresh user gets the demo world
+    }
     m_doc->server.SetLogonDetails(server.host.c_str(), server.port, server.user.c_str(),
                                   server.password.c_str());
     zarn::SetPresenterFactory(&m_presenters);

@@ -6,6 +6,7 @@
 #include "filterdialog.h"
 #include "queryexceptionwindow.h"
 #include "zarnbarcode.h"
+#include "zarnfirstrun.h"
 #include "zarnresources.h"
 #include "zarnsession.h"
 
@@ -87,6 +88,9 @@ bool CZARN30App::InitInstance() {
     InitFramework(kProgramName, splash.c_str(), kBuildDate);
     RegisterTollgateMenus();
     const zarn::ServerAddress &server = Server();
+    if (server.host.empty()) {
+        zarn::PrepareEmbeddedStore(kProgramName);  // a fresh user gets the demo world
+    }
     m_doc = std::make_unique<CZARN30Doc>(
         GetProfile(), Ui(),
         CZARN30LogonDetails{server.host, server.port, server.user, server.password});

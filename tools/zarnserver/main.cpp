@@ -1,12 +1,12 @@
 // zarnserver: creates and migrates the store, loads the demo data set and shows its counts.
 #include <QCoreApplication>
 
+#include <termios.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <termios.h>
-#include <unistd.h>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -43,7 +43,8 @@ const char kUsage[] =
     "  --password PW   its password (discouraged: it shows in the process list; the\n"
     "                  password is otherwise taken from PGPASSWORD or ~/.pgpass as\n"
     "                  PostgreSQL's own tools take it, or asked for on the terminal)\n"
-    "  --help          this text\n";
+    "  --help          this text\n"
+    "  --version       the program's version and the schema version it writes\n";
 
 struct Options {
     zarn::ConnectionSettings settings;
@@ -75,8 +76,9 @@ bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
         } else if (arg == "--password") {
             if (!value(options.settings.password))
                 return false;
-            std::fprintf(stderr, "zarnserver: warning: a password given with --password shows in"
-                                 " the process list; prefer PGPASSWORD, ~/.pgpass or the prompt\n");
+            std::fprintf(stderr,
+                         "zarnserver: warning: a password given with --password shows in"
+                         " the process list; prefer PGPASSWORD, ~/.pgpass or the prompt\n");
         } else if (arg == "--port") {
             if (!value(port))
                 return false;
@@ -225,6 +227,11 @@ int main(int argc, char **argv) {
             std::fputs(kUsage, stdout);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zarnserver %s (schema version %d)\n", ZARN_VERSION,
+                        zarn::Store::TargetSchemaVersion());
+            return 0;
+        }
     }
     if (!ParseOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "zarnserver: %s\n\n%s", error.c_str(), kUsage);
@@ -251,8 +258,8 @@ int main(int argc, char **argv) {
     if (!store && result == kZarnLogonRefused && options.settings.password.empty() &&
         isatty(STDIN_FILENO)) {
         // As psql does: no password from the environment or ~/.pgpass, so ask.
-        options.settings.password = AskHidden("Password for " + options.settings.user + "@" +
-                                              options.settings.host + ": ");
+        options.settings.password =
+            AskHidden("Password for " + options.settings.user + "@" + options.settings.host + ": ");
         store = zarn::OpenAndMigrate(options.settings, result, error);
     }
     if (!store) {
@@ -273,8 +280,9 @@ int main(int argc, char **argv) {
     if (options.command == "roles") {
         std::string password;
         if (options.arguments.size() == 2) {
-            std::fprintf(stderr, "zarnserver: warning: a password on the command line shows in"
-                                 " the process list; leave it out to be asked for it\n");
+            std::fprintf(stderr,
+                         "zarnserver: warning: a password on the command line shows in"
+                         " the process list; leave it out to be asked for it\n");
             password = options.arguments[1];
         } else if (!NewPassword(password, error)) {
             std::fprintf(stderr, "zarnserver: roles: %s\n", error.c_str());
