@@ -36,7 +36,7 @@ void WriteField(char (&field)[N], std::string_view text) {
 // True when the field holds exactly this text (as ReadField would give it).
 template <std::size_t N>
 bool FieldEquals(const char (&field)[N], std::string_view text) {
-    return text.size() <= N && ReadField(field) == text;
+    return FieldView(field) == text;
 }
 
 // The volume key as shown to people: "customer.media.volume".

@@ -228,6 +228,18 @@ QString MediaSelect(const QString &where) {
            where + " ORDER BY m.customer_id, m.media_id";
 }
 
+// Every media with its counts: the volumes are read once, grouped, instead of twice per media.
+QString AllMediaSelect() {
+    return "SELECT m.customer_id, m.media_id, m.description, m.flags,"
+           " COALESCE(c.volumes, 0), COALESCE(c.moves, 0) FROM media m LEFT JOIN"
+           " (SELECT customer_id, media_id, COUNT(*) AS volumes,"
+           "  SUM(CASE WHEN destination_repository <> '' AND destination_repository <>"
+           "  current_repository THEN 1 ELSE 0 END) AS moves"
+           "  FROM volumes GROUP BY customer_id, media_id) c"
+           " ON c.customer_id = m.customer_id AND c.media_id = m.media_id"
+           " ORDER BY m.customer_id, m.media_id";
+}
+
 void FillMedia(const QSqlQuery &query, ZARNMEDIAEx &record) {
     Clear(&record);
     WriteField(record.customerId, Std(query.value(0)));
@@ -262,7 +274,7 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNMEDIAEx> &records, const char *custom
     QSqlQuery query;
     if (uint8_t failed = customer ? m_session->Select(query, MediaSelect("WHERE m.customer_id = ?"),
                                                       {Text(customer)})
-                                  : m_session->Select(query, MediaSelect(""))) {
+                                  : m_session->Select(query, AllMediaSelect())) {
         return failed;
     }
     while (query.next()) {
@@ -339,43 +351,45 @@ CZARN10RC CZARN10MFC::List(std::vector<ZARNVOLSFULL> &records, const char *custo
                            unsigned *notDueCount, unsigned *scannedOutCount, int, int) {
     const StatementsDone done(*m_session);
     records.clear();
+    uint8_t result = 0;
+    Store *store = m_session->Require(result);
+    if (!store) {
+        return result;
+    }
     // Only the columns a list record holds, and whether a move is pending, so that rows the
     // filter leaves out cost two integers.
-    QSqlQuery query;
-    if (uint8_t failed = m_session->Select(
-            query,
-            "SELECT flags, CASE WHEN destination_repository <> '' AND destination_repository <>"
-            " current_repository THEN 1 ELSE 0 END, volume, container, next_move_date,"
-            " current_repository, current_slot, destination_repository, destination_slot"
-            " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume",
-            {Text(customer), Text(media)})) {
-        return failed;
-    }
     unsigned all = 0;
     unsigned notDue = 0;
     unsigned scannedOut = 0;
-    while (query.next()) {
-        ++all;
-        const bool due = query.value(1).toInt() != 0;
-        notDue += due ? 0 : 1;
-        const uint32_t stored = static_cast<uint32_t>(query.value(0).toLongLong());
-        const uint32_t flags = (stored & ~kZarnVolDueToMove) | (due ? kZarnVolDueToMove : 0);
-        if ((flags & filter.flags) != filter.flags) {
-            continue;
-        }
-        scannedOut += (flags & kZarnVolScannedOut) ? 1 : 0;
-        ZARNVOLSFULL &record = records.emplace_back();
-        Clear(&record);
-        WriteField(record.volume, Std(query.value(2)));
-        record.flags = flags;
-        record.container = query.value(3).toInt();
-        record.nextMoveDate = static_cast<uint32_t>(query.value(4).toLongLong());
-        const std::string current = Std(query.value(5));
-        WriteField(record.repositoryId1, current);
-        record.slot1 = query.value(6).toInt();
-        // Pair 0 is the destination, the current location when no move is pending.
-        WriteField(record.repositoryId0, due ? Std(query.value(7)) : current);
-        record.slot0 = due ? query.value(8).toInt() : record.slot1;
+    result = store->ForEachRow(
+        "SELECT flags, CASE WHEN destination_repository <> '' AND destination_repository <>"
+        " current_repository THEN 1 ELSE 0 END, volume, container, next_move_date,"
+        " current_repository, current_slot, destination_repository, destination_slot"
+        " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume",
+        {customer ? customer : "", media ? media : ""}, [&](const StoreRow &row) {
+            ++all;
+            const bool due = row.Int(1) != 0;
+            notDue += due ? 0 : 1;
+            const uint32_t stored = static_cast<uint32_t>(row.Int(0));
+            const uint32_t flags = (stored & ~kZarnVolDueToMove) | (due ? kZarnVolDueToMove : 0);
+            if ((flags & filter.flags) != filter.flags) {
+                return;
+            }
+            scannedOut += (flags & kZarnVolScannedOut) ? 1 : 0;
+            ZARNVOLSFULL &record = records.emplace_back();
+            Clear(&record);
+            WriteField(record.volume, row.Text(2));
+            record.flags = flags;
+            record.container = static_cast<int32_t>(row.Int(3));
+            record.nextMoveDate = static_cast<uint32_t>(row.Int(4));
+            WriteField(record.repositoryId1, row.Text(5));
+            record.slot1 = static_cast<int32_t>(row.Int(6));
+            // Pair 0 is the destination, the current location when no move is pending.
+            WriteField(record.repositoryId0, due ? row.Text(7) : row.Text(5));
+            record.slot0 = due ? static_cast<int32_t>(row.Int(8)) : record.slot1;
+        });
+    if (result) {
+        return result;
     }
     if (volumeCount) {
         *volumeCount = all;

@@ -15,6 +15,35 @@
 namespace zarn {
 namespace {
 
+// A row of SQLite's own interface.
+class SqliteRow : public zarn::StoreRow {
+public:
+    explicit SqliteRow(const zarn::SqliteStatements::Run &read) : m_read(read) {}
+    int64_t Int(int column) const override { return m_read.Int(column); }
+    std::string_view Text(int column) const override { return m_read.Text(column); }
+
+private:
+    const zarn::SqliteStatements::Run &m_read;
+};
+
+// A row of Qt SQL; texts are held until the next row.
+class QueryRow : public zarn::StoreRow {
+public:
+    explicit QueryRow(const QSqlQuery &query) : m_query(query) {}
+    int64_t Int(int column) const override { return m_query.value(column).toLongLong(); }
+    std::string_view Text(int column) const override {
+        if (m_texts.size() <= static_cast<std::size_t>(column)) {
+            m_texts.resize(static_cast<std::size_t>(column) + 1);
+        }
+        return m_texts[static_cast<std::size_t>(column)] =
+                   m_query.value(column).toString().toStdString();
+    }
+
+private:
+    const QSqlQuery &m_query;
+    mutable std::vector<std::string> m_texts;
+};
+
 QString Text(const std::string &text) {
     return QString::fromStdString(text);
 }
@@ -166,7 +195,9 @@ uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bin
     for (auto &[text, open] : m_prepared) {
         open.finish();
     }
-    if (bindings.size() == 0) {  // PostgreSQL cannot prepare statements such as CREATE TABLE
+    // Reads are kept prepared, with parameters or without (the tree asks the same question
+    // once per media); PostgreSQL cannot prepare statements such as CREATE TABLE.
+    if (bindings.size() == 0 && !sql.startsWith("SELECT")) {
         query = QSqlQuery(m_database);
         return query.exec(sql) ? uint8_t{kZarnOK} : CodeOf(query.lastError());
     }
@@ -288,11 +319,11 @@ uint8_t Store::GetVolumeFromSqlite(const std::string &customer, const std::strin
     if (!read.Next()) {
         return read.Failed() ? SqliteFailure(read.Result()) : MissingVolumeCode(volume);
     }
-    VolumeFromSqlite(read, row);
+    VolumeFromRow(SqliteRow(read), row);
     return kZarnOK;
 }
 
-void Store::VolumeFromSqlite(const SqliteStatements::Run &read, VolumeRow &row) {
+void Store::VolumeFromRow(const StoreRow &read, VolumeRow &row) {
     const auto text = [&](int column) { return std::string(read.Text(column)); };
     const auto number = [&](int column) { return static_cast<int32_t>(read.Int(column)); };
     row.customer = text(0);
@@ -309,30 +340,44 @@ void Store::VolumeFromSqlite(const SqliteStatements::Run &read, VolumeRow &row) 
     row.changed = read.Int(14);
 }
 
-uint8_t Store::ForEachVolumeOf(const std::string &customer, const std::string &media,
-                               const std::function<void(const VolumeRow &)> &take) {
-    const std::string sql = "SELECT " + VolumeColumns().toStdString() +
-                            " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume";
-    VolumeRow row;
+uint8_t Store::ForEachRow(const std::string &sql, const std::vector<std::string> &parameters,
+                          const std::function<void(const StoreRow &)> &take) {
     if (m_sqlite) {
         FinishStatements();
         SqliteStatements::Run read = m_sqlite->Prepared(sql);
-        read.Bind(1, customer).Bind(2, media);
+        for (std::size_t i = 0; i < parameters.size(); ++i) {
+            read.Bind(static_cast<int>(i + 1), parameters[i]);
+        }
+        const SqliteRow row(read);
         while (read.Next()) {
-            VolumeFromSqlite(read, row);
             take(row);
         }
         return read.Failed() ? SqliteFailure(read.Result()) : uint8_t{kZarnOK};
     }
+    QVariantList bindings;
+    for (const std::string &parameter : parameters) {
+        bindings.append(Text(parameter));
+    }
     QSqlQuery query(m_database);
-    query.setForwardOnly(true);
-    if (uint8_t failed = Run(query, QString::fromStdString(sql), {Text(customer), Text(media)})) {
+    if (uint8_t failed = Run(query, QString::fromStdString(sql), bindings)) {
         return failed;
     }
+    const QueryRow row(query);
     while (query.next()) {
-        take(VolumeFromQuery(query));
+        take(row);
     }
     return query.lastError().isValid() ? CodeOf(query.lastError()) : uint8_t{kZarnOK};
+}
+
+uint8_t Store::ForEachVolumeOf(const std::string &customer, const std::string &media,
+                               const std::function<void(const VolumeRow &)> &take) {
+    VolumeRow volume;
+    return ForEachRow("SELECT " + VolumeColumns().toStdString() +
+                          " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume",
+                      {customer, media}, [&](const StoreRow &row) {
+                          VolumeFromRow(row, volume);
+                          take(volume);
+                      });
 }
 
 uint8_t Store::GetVolume(const std::string &customer, const std::string &media,

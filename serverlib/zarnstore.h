@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include <vector>
@@ -62,6 +63,14 @@ struct HistoryRow {
     uint32_t flags = 0;
 };
 
+// One row of a long read, whichever store ran it. A text stays valid until the next row.
+class StoreRow {
+public:
+    virtual ~StoreRow() = default;
+    virtual int64_t Int(int column) const = 0;
+    virtual std::string_view Text(int column) const = 0;
+};
+
 // One open database. Result codes are those of CZARN10RC.
 class Store {
 public:
@@ -102,6 +111,11 @@ public:
 
     uint8_t GetVolume(const std::string &customer, const std::string &media,
                       const std::string &volume, VolumeRow &row);
+    // Runs a read with text parameters ("?") and hands every row to take: on SQLite through
+    // its own interface, for long reads where a QVariant per value costs more than the
+    // database's own work; on PostgreSQL through Qt SQL.
+    uint8_t ForEachRow(const std::string &sql, const std::vector<std::string> &parameters,
+                       const std::function<void(const StoreRow &)> &take);
     // Every volume of a customer and media, in one read, in serial order.
     uint8_t ForEachVolumeOf(const std::string &customer, const std::string &media,
                             const std::function<void(const VolumeRow &)> &take);
@@ -137,7 +151,7 @@ private:
     std::vector<SqlValue> HistoryValues(const VolumeRow &row, const HistoryRow &history) const;
     // SQLite's own interface: a failed result filed as CodeOf files Qt's errors.
     uint8_t SqliteFailure(int result);
-    static void VolumeFromSqlite(const SqliteStatements::Run &read, VolumeRow &row);
+    static void VolumeFromRow(const StoreRow &read, VolumeRow &row);
     uint8_t GetVolumeFromSqlite(const std::string &customer, const std::string &media,
                                 const std::string &volume, VolumeRow &row);
     uint8_t WriteVolumeInOneStatement(const VolumeUpdate &update, const VolumeRow &row,

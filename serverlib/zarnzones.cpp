@@ -38,8 +38,8 @@ void FillZone(const QSqlQuery &query, ZARNZONEEx &zone) {
 }
 
 bool ZoneServes(const ZARNZONEEx &zone, const std::string &customer, const std::string &media) {
-    const std::string zoneCustomer = ReadField(zone.customerId);
-    const std::string zoneMedia = ReadField(zone.mediaId);
+    const std::string_view zoneCustomer = FieldView(zone.customerId);
+    const std::string_view zoneMedia = FieldView(zone.mediaId);
     return (zoneCustomer.empty() || zoneCustomer == customer) &&
            (zoneMedia.empty() || zoneMedia == media);
 }
@@ -197,6 +197,7 @@ CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer
         // than many statements of listed serials.
         SerialIndex<const std::string> wanted(
             volumes, [](const std::string &serial) { return std::string_view(serial); });
+        records.reserve(volumes.size());
         return store->ForEachVolumeOf(customerId, mediaId, [&](const VolumeRow &row) {
             if (wanted.Find(row.volume)) {
                 FillLocations(zones, row, records.emplace_back());

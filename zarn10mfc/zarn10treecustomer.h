@@ -12,7 +12,8 @@
 
 class CZARN10TreeCustomer : public CZARN10TreeShared {
 public:
-    // sharedMedia: every customer's media from one call, or null to list this customer's own.
+    // sharedMedia: this customer's media, taken from one call for every customer (records of
+    // other customers are passed over), or null to list this customer's own.
     CZARN10TreeCustomer(const ZARNCUSTEx &record, CZARN10MFC *server,
                         const std::vector<ZARNMEDIAEx> *sharedMedia, uint8_t depth,
                         CZARN10ProgressWnd *progress);

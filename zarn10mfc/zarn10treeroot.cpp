@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <unordered_map>
+
 #include "zarnclock.h"
 #include "zarnfields.h"
 
@@ -37,9 +39,14 @@ void CZARN10TreeRoot::Build(CZARN10MFC *server, CZARN10ProgressWnd *progress,
     progress->Start();
     progress->SetPosition(0, total);
 
+    // Every customer's media from one call, handed to each customer as its own share: a
+    // customer never walks the others' media.
     std::vector<ZARNMEDIAEx> allMedia;
     server->List(allMedia);
-    const std::vector<ZARNMEDIAEx> *shared = allMedia.empty() ? nullptr : &allMedia;
+    std::unordered_map<std::string, std::vector<ZARNMEDIAEx>> mediaByCustomer;
+    for (const ZARNMEDIAEx &media : allMedia) {
+        mediaByCustomer[zarn::ReadField(media.customerId)].push_back(media);
+    }
 
     for (unsigned i = 0; i < total && !progress->HasCancelled(); ++i) {
         const ZARNCUSTEx &record = customerRecords[i];
@@ -50,6 +57,8 @@ void CZARN10TreeRoot::Build(CZARN10MFC *server, CZARN10ProgressWnd *progress,
         const std::string customerName = zarn::ReadField(record.name);
         progress->SetLine1(
             "Loading %s", (customerName.empty() ? "ID(" + customerId + ")" : customerName).c_str());
+        const std::vector<ZARNMEDIAEx> *shared =
+            allMedia.empty() ? nullptr : &mediaByCustomer[customerId];
         auto customer =
             std::make_unique<CZARN10TreeCustomer>(record, server, shared, depth, progress);
         if (customer->included) {
