@@ -6,8 +6,10 @@
 
 #include <libconfig.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zarn10rc.h"
@@ -39,6 +41,11 @@ public:
     // not hold are left out of records.
     CZARN10RC Get(std::vector<ZARNVOLABS> &records, const char *customer, const char *media,
                   const std::vector<std::string> &volumes);
+    // The same, each location handed to take with the index of its serial in volumes as it is
+    // read, so that nothing is gathered on the way.
+    CZARN10RC Get(const char *customer, const char *media,
+                  const std::vector<std::string_view> &volumes,
+                  const std::function<void(std::size_t, const ZARNVOLABS &)> &take);
     CZARN10RC Get(ZARNCOORD *record, const char *customer, const char *media, int zone, int slot);
     CZARN10RC Get(ZARNZONE *record, int zone);
     CZARN10RC Get(ZARNCUST *record, const char *customer);

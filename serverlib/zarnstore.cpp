@@ -2,6 +2,7 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QUuid>
 
@@ -26,17 +27,17 @@ private:
     const zarn::SqliteStatements::Run &m_read;
 };
 
-// A row of Qt SQL; texts are held until the next row.
+// A row of Qt SQL; texts are held until the next row, one place per column (sized once, so
+// that a text read stays where it is while the next is read).
 class QueryRow : public zarn::StoreRow {
 public:
-    explicit QueryRow(const QSqlQuery &query) : m_query(query) {}
+    explicit QueryRow(const QSqlQuery &query)
+        : m_query(query), m_texts(static_cast<std::size_t>(query.record().count())) {}
     int64_t Int(int column) const override { return m_query.value(column).toLongLong(); }
     std::string_view Text(int column) const override {
-        if (m_texts.size() <= static_cast<std::size_t>(column)) {
-            m_texts.resize(static_cast<std::size_t>(column) + 1);
-        }
-        return m_texts[static_cast<std::size_t>(column)] =
-                   m_query.value(column).toString().toStdString();
+        std::string &text = m_texts.at(static_cast<std::size_t>(column));
+        text = m_query.value(column).toString().toStdString();
+        return text;
     }
 
 private:
@@ -367,17 +368,6 @@ uint8_t Store::ForEachRow(const std::string &sql, const std::vector<std::string>
         take(row);
     }
     return query.lastError().isValid() ? CodeOf(query.lastError()) : uint8_t{kZarnOK};
-}
-
-uint8_t Store::ForEachVolumeOf(const std::string &customer, const std::string &media,
-                               const std::function<void(const VolumeRow &)> &take) {
-    VolumeRow volume;
-    return ForEachRow("SELECT " + VolumeColumns().toStdString() +
-                          " FROM volumes WHERE customer_id = ? AND media_id = ? ORDER BY volume",
-                      {customer, media}, [&](const StoreRow &row) {
-                          VolumeFromRow(row, volume);
-                          take(volume);
-                      });
 }
 
 uint8_t Store::GetVolume(const std::string &customer, const std::string &media,

@@ -116,9 +116,6 @@ public:
     // database's own work; on PostgreSQL through Qt SQL.
     uint8_t ForEachRow(const std::string &sql, const std::vector<std::string> &parameters,
                        const std::function<void(const StoreRow &)> &take);
-    // Every volume of a customer and media, in one read, in serial order.
-    uint8_t ForEachVolumeOf(const std::string &customer, const std::string &media,
-                            const std::function<void(const VolumeRow &)> &take);
     // Code 4 when the serial is nowhere, 10 when it is held for another customer or media.
     uint8_t MissingVolumeCode(const std::string &volume);
     // Writes row over before, the copy it was made from; kZarnChangedElsewhere when the store's

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -37,7 +38,7 @@ void FillZone(const QSqlQuery &query, ZARNZONEEx &zone) {
     zone.flags = static_cast<uint32_t>(query.value(9).toLongLong());
 }
 
-bool ZoneServes(const ZARNZONEEx &zone, const std::string &customer, const std::string &media) {
+bool ZoneServes(const ZARNZONEEx &zone, std::string_view customer, std::string_view media) {
     const std::string_view zoneCustomer = FieldView(zone.customerId);
     const std::string_view zoneMedia = FieldView(zone.mediaId);
     return (zoneCustomer.empty() || zoneCustomer == customer) &&
@@ -76,34 +77,41 @@ uint8_t LoadZones(Store &store, const std::string &repository, std::vector<ZARNZ
 
 // The zone block of one location: the first zone holding that repository slot for the
 // customer and media, else "No-Alloc" with the repository slot. Zones are few.
-void FillBlock(const std::vector<ZARNZONEEx> &zones, const std::string &customer,
-               const std::string &media, const StoreLocation &location, ZARNVOLABSBLOCK &block) {
+void FillBlock(const std::vector<ZARNZONEEx> &zones, std::string_view customer,
+               std::string_view media, std::string_view repository, int32_t slot,
+               ZARNVOLABSBLOCK &block) {
     std::memset(&block, 0, sizeof block);
-    WriteField(block.repositoryId, location.repository);
-    block.slot = location.slot;
+    WriteField(block.repositoryId, repository);
+    block.slot = slot;
     for (const ZARNZONEEx &zone : zones) {
-        if (!location.repository.empty() && FieldEquals(zone.repositoryId, location.repository) &&
-            zone.firstSlot <= location.slot && location.slot <= zone.lastSlot &&
-            ZoneServes(zone, customer, media)) {
+        if (!repository.empty() && FieldEquals(zone.repositoryId, repository) &&
+            zone.firstSlot <= slot && slot <= zone.lastSlot && ZoneServes(zone, customer, media)) {
             std::memcpy(block.zoneName, zone.zoneName, sizeof block.zoneName);
             block.zoneNumber = zone.zoneNumber;
-            block.zoneSlot = location.slot - zone.firstSlot + 1;
+            block.zoneSlot = slot - zone.firstSlot + 1;
             return;
         }
     }
     WriteField(block.zoneName, kNoZone);
-    block.zoneSlot = location.slot;
+    block.zoneSlot = slot;
+}
+
+// Block 0 the destination (the current location when no move is pending), block 1 the
+// current location.
+void FillLocations(const std::vector<ZARNZONEEx> &zones, std::string_view customer,
+                   std::string_view media, std::string_view volume, const StoreLocation &current,
+                   const StoreLocation &destination, ZARNVOLABS &record) {
+    Clear(&record);
+    WriteField(record.customerId, customer);
+    WriteField(record.mediaId, media);
+    WriteField(record.volume, volume);
+    const StoreLocation &to = destination.repository.empty() ? current : destination;
+    FillBlock(zones, customer, media, to.repository, to.slot, record.blocks[0]);
+    FillBlock(zones, customer, media, current.repository, current.slot, record.blocks[1]);
 }
 
 void FillLocations(const std::vector<ZARNZONEEx> &zones, const VolumeRow &row, ZARNVOLABS &record) {
-    Clear(&record);
-    WriteField(record.customerId, row.customer);
-    WriteField(record.mediaId, row.media);
-    WriteField(record.volume, row.volume);
-    const StoreLocation &destination =
-        row.destination.repository.empty() ? row.current : row.destination;
-    FillBlock(zones, row.customer, row.media, destination, record.blocks[0]);
-    FillBlock(zones, row.customer, row.media, row.current, record.blocks[1]);
+    FillLocations(zones, row.customer, row.media, row.volume, row.current, row.destination, record);
 }
 
 }  // namespace
@@ -178,8 +186,16 @@ CZARN10RC CZARN10MFC::Get(ZARNVOLABS *record, const char *customer, const char *
 
 CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer, const char *media,
                           const std::vector<std::string> &volumes) {
-    const StatementsDone done(*m_session);
     records.clear();
+    const std::vector<std::string_view> serials(volumes.begin(), volumes.end());
+    return Get(customer, media, serials,
+               [&](std::size_t, const ZARNVOLABS &record) { records.push_back(record); });
+}
+
+CZARN10RC CZARN10MFC::Get(const char *customer, const char *media,
+                          const std::vector<std::string_view> &volumes,
+                          const std::function<void(std::size_t, const ZARNVOLABS &)> &take) {
+    const StatementsDone done(*m_session);
     uint8_t result = 0;
     Store *store = m_session->Require(result);
     if (!store) {
@@ -191,35 +207,41 @@ CZARN10RC CZARN10MFC::Get(std::vector<ZARNVOLABS> &records, const char *customer
     }
     const std::string customerId = customer ? customer : "";
     const std::string mediaId = media ? media : "";
+    SerialIndex<const std::string_view> wanted(volumes,
+                                               [](std::string_view serial) { return serial; });
+    ZARNVOLABS record;
+    StoreLocation current, destination;
+    const auto takeRow = [&](const StoreRow &row) {
+        const std::string_view volume = row.Text(0);
+        const std::string_view *asked = wanted.Find(volume);
+        if (!asked) {
+            return;
+        }
+        current = {std::string(row.Text(1)), static_cast<int32_t>(row.Int(2))};
+        destination = {std::string(row.Text(3)), static_cast<int32_t>(row.Int(4))};
+        FillLocations(zones, customerId, mediaId, volume, current, destination, record);
+        take(static_cast<std::size_t>(asked - volumes.data()), record);
+    };
+    const std::string columns =
+        "SELECT volume, current_repository, current_slot, destination_repository,"
+        " destination_slot FROM volumes WHERE customer_id = ? AND media_id = ?";
     constexpr std::size_t kChunk = 500;  // serials per statement
     if (volumes.size() > 4 * kChunk) {
         // Most of a media's volumes (a tree node's): one read of the media's range costs less
         // than many statements of listed serials.
-        SerialIndex<const std::string> wanted(
-            volumes, [](const std::string &serial) { return std::string_view(serial); });
-        records.reserve(volumes.size());
-        return store->ForEachVolumeOf(customerId, mediaId, [&](const VolumeRow &row) {
-            if (wanted.Find(row.volume)) {
-                FillLocations(zones, row, records.emplace_back());
-            }
-        });
+        return store->ForEachRow(columns + " ORDER BY volume", {customerId, mediaId}, takeRow);
     }
     for (std::size_t first = 0; first < volumes.size(); first += kChunk) {
         const std::size_t count = std::min(kChunk, volumes.size() - first);
-        QString sql = "SELECT " + VolumeColumns() +
-                      " FROM volumes WHERE customer_id = ? AND media_id = ? AND volume IN (?";
-        QVariantList bindings{QString::fromStdString(customerId), QString::fromStdString(mediaId),
-                              QString::fromStdString(volumes[first])};
-        for (std::size_t i = 1; i < count; ++i) {
+        // Always kChunk serials (the last repeated), so that one prepared statement serves.
+        std::string sql = columns + " AND volume IN (?";
+        std::vector<std::string> parameters{customerId, mediaId, std::string(volumes[first])};
+        for (std::size_t i = 1; i < kChunk; ++i) {
             sql += ", ?";
-            bindings.append(QString::fromStdString(volumes[first + i]));
+            parameters.emplace_back(volumes[first + std::min(i, count - 1)]);
         }
-        QSqlQuery query;
-        if ((result = store->Run(query, sql + ")", bindings))) {
+        if ((result = store->ForEachRow(sql + ") ORDER BY volume", parameters, takeRow))) {
             return result;
-        }
-        while (query.next()) {
-            FillLocations(zones, VolumeFromQuery(query), records.emplace_back());
         }
     }
     return kZarnOK;

@@ -8,7 +8,6 @@
 #include "zarn10treemedia.h"
 #include "zarn30update.h"
 #include "zarnfields.h"
-#include "zarnserialindex.h"
 
 const char kExitUnprocessedText[] =
     "If you exit now you will lose %d scanned volumes, are you sure you want to exit?";
@@ -50,19 +49,18 @@ CZARN30Key KeyOf(const CZARN10TreeVolume &item) {
 }  // namespace
 
 CZARN10TreeVolume *CZARN30Doc::FindItem(const char key[kZarnVolumeKeyWidth]) const {
-    const auto found = m_byKey.find(KeyOf(key));
-    return found == m_byKey.end() ? nullptr : found->second;
+    return m_byKey.Find(KeyOf(key));
 }
 
 void CZARN30Doc::Append(CZARN10TreeVolume *item) {
     toScanList.push_back(item);
     item->listed = 1;
-    m_byKey.emplace(KeyOf(*item), item);
+    m_byKey.Insert(KeyOf(*item), item);
 }
 
 void CZARN30Doc::Unlist(CZARN10TreeVolume *item) {
     item->listed = 0;
-    m_byKey.erase(KeyOf(*item));
+    m_byKey.Erase(KeyOf(*item));
 }
 
 void CZARN30Doc::UnlistAll() {
@@ -70,7 +68,7 @@ void CZARN30Doc::UnlistAll() {
         item->listed = 0;
     }
     toScanList.clear();
-    m_byKey.clear();
+    m_byKey.Clear();
 }
 
 void CZARN30Doc::DeleteTree() {
@@ -79,6 +77,10 @@ void CZARN30Doc::DeleteTree() {
     expectedPick = nullptr;
     m_firstUnscannedFrom = 0;
     treeRoot.reset();
+}
+
+bool CZARN30Doc::PassesFilters(const CZARN10TreeVolume &volume, int useFilters) const {
+    return !useFilters || filters.IsChecked(volume.GetRepositoryId(1), volume.GetRepositoryId(0));
 }
 
 int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10ProgressWnd *progress,
@@ -91,21 +93,28 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
     progress->SetLine1("Adding Repository %s.%s.%s", customer.c_str(), media.c_str(),
                        repository->id.c_str());
 
-    // Every volume of an origin node has the same pair, so the filters answer once; the
-    // locations are read together and taken volume by volume.
-    std::vector<std::string> unfetched;
-    for (const CZARN10TreeVolume *volume : volumes) {
-        if (!volume->locationFetched && !InToScanList(volume)) {
-            unfetched.push_back(volume->volumeSerial);
+    // The locations of the volumes to be listed are read together and taken into their nodes
+    // as they come; a volume the read did not give is read on its own below.
+    std::vector<std::string_view> unfetched;
+    std::vector<CZARN10TreeVolume *> unfetchedItems;
+    std::size_t unlisted = 0;
+    for (CZARN10TreeVolume *volume : volumes) {
+        if (InToScanList(volume) || !PassesFilters(*volume, useFilters)) {
+            continue;
+        }
+        ++unlisted;
+        if (!volume->locationFetched) {
+            unfetched.emplace_back(volume->volumeSerial);
+            unfetchedItems.push_back(volume);
         }
     }
-    std::vector<ZARNVOLABS> locations;
-    server.Get(locations, customer.c_str(), media.c_str(), unfetched);
-    zarn::SerialIndex<const ZARNVOLABS> bySerial(
-        locations, [](const ZARNVOLABS &location) { return zarn::FieldView(location.volume); });
+    server.Get(customer.c_str(), media.c_str(), unfetched,
+               [&](std::size_t index, const ZARNVOLABS &location) {
+                   unfetchedItems[index]->TakeLocation(location);
+               });
 
-    toScanList.reserve(toScanList.size() + volumes.size());
-    m_byKey.reserve(m_byKey.size() + volumes.size());
+    toScanList.reserve(toScanList.size() + unlisted);
+    m_byKey.Reserve(m_byKey.Size() + unlisted);
     bool cancelled = false;
     for (int i = 1; i <= count; ++i) {
         if (progress->HasCancelled()) {
@@ -118,16 +127,12 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
         if (InToScanList(volume)) {
             continue;
         }
-        if (useFilters &&
-            !filters.IsChecked(volume->GetRepositoryId(1), volume->GetRepositoryId(0))) {
+        if (!PassesFilters(*volume, useFilters)) {
             continue;
         }
         ++toScanCount;
         volume->container = -1;  // until a container is scanned for it
-        const ZARNVOLABS *found =
-            volume->locationFetched ? nullptr : bySerial.Find(volume->volumeSerial);
-        changedLocationCount +=
-            found ? volume->TakeLocation(*found) : volume->FetchLocation(&server);
+        changedLocationCount += volume->FetchLocation(&server);  // taken above, or read now
         Append(volume);
     }
     return cancelled ? 0 : 1;

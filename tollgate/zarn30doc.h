@@ -22,6 +22,7 @@
 #include "zarn10rclist.h"
 #include "zarn10treeroot.h"
 #include "zarn30filters.h"
+#include "zarn30keyindex.h"
 #include "zarn30queryexceptions.h"
 #include "zarn30results.h"
 #include "zarn30settings.h"
@@ -40,17 +41,6 @@ struct CZARN30LogonDetails {
 extern const char kExitUnprocessedText[];
 extern const char kReloadUnprocessedText[];
 extern const char kUnprintedText[];
-
-// The 18-byte volume key held in place, so that finding a scanned item allocates nothing.
-struct CZARN30Key {
-    std::array<char, kZarnVolumeKeyWidth> bytes;
-    bool operator==(const CZARN30Key &) const = default;
-};
-struct CZARN30KeyHash {
-    std::size_t operator()(const CZARN30Key &key) const {
-        return std::hash<std::string_view>()(std::string_view(key.bytes.data(), key.bytes.size()));
-    }
-};
 
 class CZARN30Doc : public zarn::Document {
 public:
@@ -136,11 +126,13 @@ public:
 
 private:
     bool Confirmed(const char *unprocessed);
+    // Whether the Add Filters let the volume's origin and destination pair on the list.
+    bool PassesFilters(const CZARN10TreeVolume &volume, int useFilters) const;
     zarn::Profile &m_profile;
     zarn::UiServices &m_ui;
     // The To-Scan items by key, so that a scan finds its item without walking the list (each
     // item also carries a mark of its own: adding a node of a million asks no table).
-    std::unordered_map<CZARN30Key, CZARN10TreeVolume *, CZARN30KeyHash> m_byKey;
+    CZARN30KeyIndex m_byKey;
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
     void UnlistAll();

@@ -89,7 +89,8 @@ int CZARN10TreeVolume::TakeLocation(const ZARNVOLABS &record) {
         const ZARNVOLABSBLOCK &block = record.blocks[index];
         const CZARN10TreeRepository *node = index == 0 ? destination : origin;
         if (block.slot != GetSlot(index) || node == nullptr ||
-            node->id.substr(0, kZarnRepositoryIdWidth) != zarn::ReadField(block.repositoryId)) {
+            std::string_view(node->id).substr(0, kZarnRepositoryIdWidth) !=
+                zarn::FieldView(block.repositoryId)) {
             moved = 1;
         }
     }
