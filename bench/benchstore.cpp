@@ -174,7 +174,10 @@ private:
     bool MoveOne(const std::string &customer, const std::string &media, const std::string &volume,
                  int slot) {
         bool ok = true;
-        for (sqlite3_stmt *statement : m_statements) {
+        // The read, the update and the history row: the range reads that follow them in
+        // m_statements belong to ReadMedia.
+        for (int index = 0; index < 3; ++index) {
+            sqlite3_stmt *statement = m_statements[static_cast<std::size_t>(index)];
             sqlite3_bind_text(statement, 1, customer.c_str(), -1, SQLITE_STATIC);
             sqlite3_bind_text(statement, 2, media.c_str(), -1, SQLITE_STATIC);
             sqlite3_bind_text(statement, 3, volume.c_str(), -1, SQLITE_STATIC);
