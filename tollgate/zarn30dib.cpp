@@ -1,0 +1,151 @@
+#include "zarn30dib.h"
+
+#include <QByteArray>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t kFileHeader = 14;
+constexpr std::size_t kInfoHeader = 40;  // the smallest information header read here
+constexpr int kMaxSide = 32768;          // far beyond any header or footer picture
+
+uint32_t U32(const unsigned char *at) {
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+}
+
+uint16_t U16(const unsigned char *at) {
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+
+int DefaultColours(int bitsPerPixel) {
+    switch (bitsPerPixel) {
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+bool CDib::Refuse(std::string *problem, const std::string &why) {
+    m_loaded = false;
+    m_block.clear();
+    if (problem) {
+        *problem = why;
+    }
+    return false;
+}
+
+bool CDib::Load(const std::string &path, std::string *problem) {
+    if (path.empty() || path.size() > kMaxPathLength) {
+        return Refuse(problem, path.empty() ? "no file named" : "the path is too long");
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return Refuse(problem, "cannot open " + path);
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    m_path = path;
+    return LoadBytes(bytes, problem);
+}
+
+bool CDib::LoadBytes(const std::string &bytes, std::string *problem) {
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const std::size_t size = bytes.size();
+    if (size < kFileHeader + kInfoHeader || data[0] != 'B' || data[1] != 'M') {
+        return Refuse(problem, "not a bitmap file");
+    }
+    const unsigned char *info = data + kFileHeader;
+    const std::size_t infoSize = U32(info);
+    const int32_t width = static_cast<int32_t>(U32(info + 4));
+    const int32_t height = static_cast<int32_t>(U32(info + 8));
+    const int bitsPerPixel = U16(info + 14);
+    const uint32_t compression = U32(info + 16);
+    const uint32_t claimedImage = U32(info + 20);
+    const uint32_t usedColours = U32(info + 32);
+    if (infoSize < kInfoHeader || infoSize > size - kFileHeader) {
+        return Refuse(problem, "the information header does not fit the file");
+    }
+    if (width <= 0 || width > kMaxSide || height == 0 || height < -kMaxSide || height > kMaxSide) {
+        return Refuse(problem, "the picture's size is unusable");
+    }
+    if (DefaultColours(bitsPerPixel) == 0 && bitsPerPixel != 16 && bitsPerPixel != 24 &&
+        bitsPerPixel != 32) {
+        return Refuse(problem, "unknown bits per pixel");
+    }
+    if (compression != 0) {
+        return Refuse(problem, "compressed bitmaps are not read");
+    }
+    const int colours = usedColours ? static_cast<int>(std::min<uint32_t>(usedColours, 65536))
+                                    : DefaultColours(bitsPerPixel);
+    if (bitsPerPixel <= 8 ? colours > DefaultColours(bitsPerPixel) : colours > 256) {
+        return Refuse(problem, "the colour table is larger than the bits can index");
+    }
+    const std::size_t rows = static_cast<std::size_t>(height < 0 ? -height : height);
+    const std::size_t stride = (static_cast<std::size_t>(width) * bitsPerPixel + 31) / 32 * 4;
+    const std::size_t needed = stride * rows;
+    const std::size_t tableEnd = kFileHeader + infoSize + 4 * static_cast<std::size_t>(colours);
+    const std::size_t bitsAt = std::max<std::size_t>(U32(data + 10), tableEnd);
+    if (tableEnd > size || bitsAt > size || size - bitsAt < needed) {
+        return Refuse(problem, "the file is shorter than its header says");
+    }
+    // A zero image size means "as the rows take"; a claimed size beyond the file is refused.
+    if (claimedImage > size - bitsAt) {
+        return Refuse(problem, "the image size is larger than the file");
+    }
+    m_block.assign(data + kFileHeader, data + size);
+    m_width = width;
+    m_height = static_cast<int>(rows);
+    m_bitsPerPixel = bitsPerPixel;
+    m_colours = colours;
+    m_imageSize = claimedImage ? claimedImage : needed;
+    m_bitsOffset = bitsAt;
+    m_factor = 1.0;
+    m_loaded = true;
+    return true;
+}
+
+void CDib::ScaleToWidth(int width) {
+    if (m_loaded && m_width > 0) {
+        m_factor = static_cast<double>(width) / m_width;
+    }
+}
+
+QSize CDib::DrawnSize() const {
+    return QSize(static_cast<int>(m_width * m_factor), static_cast<int>(m_height * m_factor));
+}
+
+QImage CDib::Image() const {
+    if (!m_loaded) {
+        return QImage();
+    }
+    // Checked above: Qt's reader gets a file whose every size fits its content, written with
+    // the colour-table size and image size made explicit.
+    QByteArray file(static_cast<qsizetype>(kFileHeader), '\0');
+    file.append(reinterpret_cast<const char *>(m_block.data()),
+                static_cast<qsizetype>(m_block.size()));
+    auto *bytes = reinterpret_cast<unsigned char *>(file.data());
+    const auto put32 = [&](std::size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+        }
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, static_cast<uint32_t>(m_bitsOffset));
+    put32(kFileHeader + 20, static_cast<uint32_t>(m_imageSize));
+    put32(kFileHeader + 32, static_cast<uint32_t>(m_colours));
+    return QImage::fromData(file, "BMP");
+}
