@@ -3,17 +3,23 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QSqlQuery>
 
 #include "badscanwarning.h"
 #include "filterdialog.h"
 #include "optionsdialog.h"
 #include "queryexceptionwindow.h"
+#include "receiptprintprompt.h"
+#include "serverfixture.h"
 #include "ui_optionsbar.h"
 #include "windowfixture.h"
+#include "zarnadmin.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -136,6 +142,51 @@ TEST_F(DialogsTest, TheQueryExceptionTableShowsEveryEntry) {
     EXPECT_EQ(window.windowTitle(), "Query Exceptions");
     EXPECT_THAT(Column(*window.List()->Model(), 0), ElementsAre("ACME", "a,b"));
     EXPECT_EQ(window.List()->Footer()->Text(0), "Total Items 2");
+}
+
+TEST(ReceiptPrintPromptWindow, OkEscapeAndClosingAllAskTheSameAndTheLinesArePostedOnce) {
+    TestServer server(Backend::SQLite);
+    server.BuildSmallWorld();
+    server.Admin().Run("DELETE FROM journal_codes");
+    PutJournalCode(server.Admin(), 0, 900, "Position zero", 1);
+    PutJournalCode(server.Admin(), 2, 202, "Courier run", 3);
+    std::unique_ptr<CZARN10MFC> station = server.Connect();
+    ZARN10JOURNALLIST journal{};
+    ASSERT_TRUE(station->Get(&journal).IsOK(0));
+    CZARN30ReceiptPrompt prompt(station.get(), &journal);
+    prompt.customerLabel = "ACME - Acme Corporation";
+    std::vector<std::string> messages;
+    CReceiptPrintPrompt dialog(prompt, [&](CZARN30ReceiptPrompt::Outcome, const std::string &text) {
+        messages.push_back(text);
+    });
+    prompt.BeginShowing();
+    dialog.show();
+    auto *entry = dialog.findChild<QComboBox *>("line1Entry");
+    auto *quantity = dialog.findChild<QSpinBox *>("line1Quantity");
+    EXPECT_EQ(entry->count(), 2);
+    EXPECT_EQ(entry->currentText(), "Position zero");
+
+    QTest::keyClick(&dialog, Qt::Key_Escape);  // position 0 is never billed
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], kNoChargeWarningText);
+    EXPECT_TRUE(dialog.isVisible()) << "Escape does not cancel";
+
+    entry->setFocus();
+    QTest::keyClick(entry, Qt::Key_Down);  // Courier run: its default quantity
+    EXPECT_EQ(quantity->value(), 3);
+    QTest::keyClicks(dialog.findChild<QLineEdit *>("line1Text"), "Tuesday run");
+    dialog.grab().save(QString::fromStdString(ScreenshotPath("receipt-prompt.png")));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("ok"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(messages.size(), 1u);
+    QSqlQuery posted(server.Admin().Database());
+    ASSERT_TRUE(posted.exec("SELECT code, quantity, text, label FROM journal_postings"));
+    ASSERT_TRUE(posted.next());
+    EXPECT_EQ(posted.value(0).toInt(), 202);
+    EXPECT_EQ(posted.value(1).toInt(), 3);
+    EXPECT_EQ(posted.value(2).toString(), "Tuesday run");
+    EXPECT_EQ(posted.value(3).toString(), "ACME - Acme Corporation");
+    EXPECT_FALSE(posted.next()) << "one line, posted once";
 }
 
 }  // namespace
