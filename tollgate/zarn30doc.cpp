@@ -332,14 +332,19 @@ void CZARN30Doc::QueueBlankShipList(CZARN10TreeMedia *media) {
 }
 
 bool CZARN30Doc::PrintBlankShipListQueue() {
-    while (!blankShipListQueue.empty()) {
-        const CZARN10TreeVolume &blank = blankShipListQueue.front();
-        if (!receiptPrinter || !receiptPrinter->Print({&blank}, settings.block.receiptHeader,
-                                                      settings.block.receiptFooter)) {
-            return false;  // what is still queued prints next time
-        }
-        blankShipListQueue.erase(blankShipListQueue.begin());
+    if (blankShipListQueue.empty()) {
+        return true;
     }
+    // One run for the whole queue: one receipt header per customer.
+    std::vector<const CZARN10TreeVolume *> blanks;
+    for (const CZARN10TreeVolume &blank : blankShipListQueue) {
+        blanks.push_back(&blank);
+    }
+    if (!receiptPrinter || !receiptPrinter->Print(blanks, settings.block.receiptHeader,
+                                                  settings.block.receiptFooter)) {
+        return false;  // what is still queued prints next time
+    }
+    blankShipListQueue.clear();
     return true;
 }
 

@@ -104,6 +104,10 @@ bool CZARN30App::InitInstance() {
     m_queryExceptions = std::make_unique<QtQueryExceptionPresenter>(m_context, nullptr);
     m_frame = std::make_unique<CMainFrame>(*this, *m_doc, Services());
     m_presenters.SetParent(m_frame.get());
+    if (!replay) {
+        m_receiptPrinter = std::make_unique<QtReceiptPrinter>(m_doc->server, m_frame.get());
+        m_doc->receiptPrinter = m_receiptPrinter.get();
+    }
     m_frame->showMaximized();
     if (replay || !m_options.splash) {
         zarn::SendWindowMessage(&m_frame->Logic(), {zarn::kMsgSplashClosed, 0, 0, {}});

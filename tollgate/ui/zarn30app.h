@@ -10,6 +10,7 @@
 #include "badscanwarning.h"
 #include "filterdialog.h"
 #include "mainframe.h"
+#include "qtreceiptprinter.h"
 #include "queryexceptionwindow.h"
 #include "replay.h"
 #include "zarnexportdialogs.h"
@@ -55,6 +56,7 @@ private:
     std::unique_ptr<QtScanErrorWarning> m_scanErrorWarning;
     std::unique_ptr<QtQueryExceptionPresenter> m_queryExceptions;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<QtReceiptPrinter> m_receiptPrinter;  // none in a replay: nobody to ask
     std::unique_ptr<zarn::CZARNReplay> m_replay;
     int m_splashShowing = 0;
 };
