@@ -42,7 +42,7 @@ QString Padded(Backend backend, const std::string &prefix, const std::string &ex
 void LoadVolumes(Store &store, Backend backend, long count, const QString &customer,
                  const QString &media, int customers) {
     const QString customerId =
-        customers > 1 ? Padded(backend, "C", "i % 1000", 3) : "'" + customer + "'";
+        customers > 1 ? Padded(backend, "C", "i % " + std::to_string(customers), 3) : "'" + customer + "'";
     const QString mediaId = customers > 1 ? "'M' || ((i / 1000) % 3 + 1)" : "'" + media + "'";
     const uint8_t failed = store.Run(
         "INSERT INTO volumes (customer_id, media_id, volume, flags, current_repository,"
