@@ -4,12 +4,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTimer>
 
+#include <algorithm>
+#include <filesystem>
 #include <regex>
 
 #include "pdfprobe.h"
+#include "qtreceiptprinter.h"
 #include "recordingtreecontrol.h"
 #include "serverfixture.h"
 #include "supportfixtures.h"
@@ -48,10 +54,23 @@ protected:
             PutVolume(server.Admin(), MakeVolume("ACME", serial, {"LIB1", 10 + i}, {"VLT1", 40}));
         }
         PutVolume(server.Admin(), MakeVolume("BETA", "B00002", {"LIB1", 4}, {"VLT1", 5}));
+        AddVolumes();
         station = server.Connect();
         ASSERT_NE(station, nullptr);
         CZARN10ProgressWnd progress(2, nullptr);
         root = std::make_unique<CZARN10TreeRoot>(station.get(), 3, &progress, &control, nullptr);
+    }
+    virtual void AddVolumes() {}
+    // Lines of a page's text from the first holding one text to the first holding another.
+    static int LinesBetween(const std::string &text, const std::string &from,
+                            const std::string &to) {
+        const std::size_t start = text.find(from);
+        const std::size_t end = text.find(to);
+        if (start == std::string::npos || end == std::string::npos || end < start) {
+            return -1;
+        }
+        return static_cast<int>(std::count(text.begin() + static_cast<long>(start),
+                                           text.begin() + static_cast<long>(end), '\n'));
     }
     std::vector<CZARN10TreeVolume *> &Volumes(const char *customer, const char *from,
                                               const char *to) {
@@ -61,6 +80,7 @@ protected:
             ->origins.at(from)
             ->volumes;
     }
+    std::string boxes = "B-1\r\nB-2";
     // Prints the items to a PDF and returns its path; the prompt allows no charge.
     std::string Print(const std::vector<const CZARN10TreeVolume *> &items,
                       const std::string &header = "", const std::string &footer = "") {
@@ -77,7 +97,7 @@ protected:
                 prompt.BeginShowing();
                 prompt.allowNoCharge = true;
                 prompt.shipNotes = "Fragile";
-                prompt.boxNumbers = "B-1\r\nB-2";
+                prompt.boxNumbers = boxes;
                 std::string ignored;
                 EXPECT_EQ(prompt.Confirm(ignored), CZARN30ReceiptPrompt::Outcome::Close);
             },
@@ -170,6 +190,96 @@ TEST_F(ReceiptPrinterTest, TheHeaderPictureSpansThePageAndTheTextFollowsIt) {
     const std::string out = ScreenshotPath("receipt.png");
     CommandOutput("pdftoppm -png -r 60 -f 1 -l 1 -singlefile '" + pdf + "' '" +
                   out.substr(0, out.size() - 4) + "'");
+}
+
+TEST_F(ReceiptPrinterTest, EmptyBoxNumbersStillTakeTheirLine) {
+    const CZARN10TreeVolume *item = Volumes("ACME", "LIB1", "VLT1").front();
+    boxes = "B-1";
+    const int withBox = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
+    boxes = "";
+    const int withoutBox = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
+    EXPECT_GT(withBox, 0);
+    EXPECT_EQ(withoutBox, withBox);
+}
+
+TEST_F(ReceiptPrinterTest, AFooterPictureThatDoesNotFitGoesToANewPage) {
+    QImage picture(400, 560, QImage::Format_RGB32);  // 732 points high at the page's width
+    picture.fill(qRgb(0, 0, 200));
+    const std::string footer = (folder.Path() / "footer.bmp").string();
+    ASSERT_TRUE(picture.save(QString::fromStdString(footer), "BMP"));
+    const std::string pdf = Print({Volumes("ACME", "LIB1", "VLT1").front()}, "", footer);
+    ASSERT_EQ(PdfPageCount(pdf), 2);
+    const std::vector<int> top = PdfRenderPage(pdf, 2).Pixel(300, 60);
+    EXPECT_TRUE(top[0] < 10 && top[1] < 10 && top[2] > 190) << top[0] << "," << top[2];
+    EXPECT_EQ(PdfRenderPage(pdf, 1).Pixel(300, 700), (std::vector<int>{255, 255, 255}));
+    EXPECT_THAT(PdfPageText(pdf, 2), HasSubstr("Page 2"));
+}
+
+class LongReceiptTest : public ReceiptPrinterTest {
+    void AddVolumes() override {
+        server.Admin().InTransaction([&]() -> uint8_t {
+            for (int i = 24; i < 700; ++i) {
+                char serial[8];
+                std::snprintf(serial, sizeof serial, "G%05d", i);
+                PutVolume(server.Admin(), MakeVolume("ACME", serial, {"LIB1", 10}, {"VLT1", 40}));
+            }
+            return 0;
+        });
+    }
+};
+
+TEST_F(LongReceiptTest, APageBreakInsideTheGridGoesOnWithoutTheColumnNumbers) {
+    std::vector<const CZARN10TreeVolume *> items;
+    for (CZARN10TreeVolume *volume : Volumes("ACME", "LIB1", "VLT1")) {
+        volume->state = 1;
+        items.push_back(volume);
+    }
+    const std::string pdf = Print(items);
+    ASSERT_GE(PdfPageCount(pdf), 2);
+    const std::regex columns("1\\s+2\\s+3\\s+4\\s+5\\s+6\\s+7\\s+8\\s+9\\s+10");
+    const std::string first = PdfPageText(pdf, 1);
+    const std::string second = PdfPageText(pdf, 2);
+    EXPECT_TRUE(std::regex_search(first, columns));
+    EXPECT_FALSE(std::regex_search(second, columns)) << second;
+    EXPECT_THAT(second, HasSubstr("Page 2"));
+    EXPECT_THAT(second, ::testing::Not(HasSubstr("Moving to:")));
+    // The rows go on where the first page stopped.
+    const std::regex label("(\\d{6})\\s+G\\d{5}");
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(second, found, label)) << second;
+    EXPECT_GT(std::stoi(found[1].str()), 0);
+    EXPECT_EQ(std::stoi(found[1].str()) % 10, 0);
+    const std::string last = PdfPageText(pdf, PdfPageCount(pdf));
+    EXPECT_THAT(last, HasSubstr("Total Volumes processed=" + std::to_string(items.size())));
+}
+
+TEST_F(ReceiptPrinterTest, TheProgramsPrinterAsksThePrintDialogAndPrintsOnlyWhenAccepted) {
+    const std::string pdf = (folder.Path() / "printed.pdf").string();
+    QtReceiptPrinter printer(*station, nullptr);
+    printer.afterDialog = [&](QPrinter &device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(QString::fromStdString(pdf));
+    };
+    printer.showPrompt = [](CZARN30ReceiptPrompt &prompt) { prompt.allowNoCharge = true; };
+    const std::vector<const CZARN10TreeVolume *> items = {Volumes("ACME", "LIB1", "VLT1").front()};
+    const auto answerDialog = [](bool accept) {
+        QTimer::singleShot(200, [accept]() {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << "the print dialog";
+            accept ? dialog->accept() : dialog->reject();
+        });
+    };
+    QImage picture(40, 4, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    const std::string bitmap = (folder.Path() / "band.bmp").string();
+    ASSERT_TRUE(picture.save(QString::fromStdString(bitmap), "BMP"));  // no load message
+    answerDialog(false);
+    EXPECT_FALSE(printer.Print(items, bitmap, bitmap)) << "cancelled: nothing printed";
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    answerDialog(true);
+    EXPECT_TRUE(printer.Print(items, bitmap, bitmap));
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_THAT(PdfPageText(pdf, 1), HasSubstr("Customer ID:"));
 }
 
 }  // namespace

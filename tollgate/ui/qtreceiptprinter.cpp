@@ -17,11 +17,18 @@ bool QtReceiptPrinter::Print(const std::vector<const CZARN10TreeVolume *> &volum
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
+    if (afterDialog) {
+        afterDialog(printer);
+    }
     CZARN30PainterDC dc(printer);
     std::unique_ptr<CReceiptPrintPrompt> window;
     CZARN30Printer run(
         &m_server, headerBitmap, footerBitmap, dc,
         [&](CZARN30ReceiptPrompt &prompt) {
+            if (showPrompt) {
+                showPrompt(prompt);
+                return;
+            }
             if (!window) {
                 window = std::make_unique<CReceiptPrintPrompt>(
                     prompt, CReceiptPrintPrompt::MessageBoxes(m_parent), m_parent);
