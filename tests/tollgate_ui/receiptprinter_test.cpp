@@ -192,14 +192,18 @@ TEST_F(ReceiptPrinterTest, TheHeaderPictureSpansThePageAndTheTextFollowsIt) {
                   out.substr(0, out.size() - 4) + "'");
 }
 
-TEST_F(ReceiptPrinterTest, EmptyBoxNumbersStillTakeTheirLine) {
+TEST_F(ReceiptPrinterTest, AnEmptyAddressOrEmptyBoxNumbersStillTakeTheirLine) {
     const CZARN10TreeVolume *item = Volumes("ACME", "LIB1", "VLT1").front();
     boxes = "B-1";
-    const int withBox = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
+    server.Admin().Run("UPDATE customers SET address = '1 Harbour Road' WHERE id = 'ACME'");
+    const int full = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
     boxes = "";
-    const int withoutBox = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
-    EXPECT_GT(withBox, 0);
-    EXPECT_EQ(withoutBox, withBox);
+    const int noBoxes = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
+    server.Admin().Run("UPDATE customers SET address = '' WHERE id = 'ACME'");
+    const int nothing = LinesBetween(PdfPageText(Print({item}), 1), "Customer ID:", "Media:");
+    EXPECT_GT(full, 0);
+    EXPECT_EQ(noBoxes, full);
+    EXPECT_EQ(nothing, full);
 }
 
 TEST_F(ReceiptPrinterTest, AFooterPictureThatDoesNotFitGoesToANewPage) {
