@@ -40,6 +40,7 @@ int DefaultColours(int bitsPerPixel) {
 bool CDib::Refuse(std::string *problem, const std::string &why) {
     m_loaded = false;
     m_block.clear();
+    m_image = QImage();
     if (problem) {
         *problem = why;
     }
@@ -112,6 +113,12 @@ bool CDib::LoadBytes(const std::string &bytes, std::string *problem) {
     m_imageSize = claimedImage ? claimedImage : needed;
     m_bitsOffset = bitsAt;
     m_factor = 1.0;
+    // Read once, here: a file whose sizes fit but whose content cannot be drawn is refused
+    // now, not found empty on the receipt.
+    m_image = Decode();
+    if (m_image.isNull() || m_image.width() != m_width || m_image.height() != m_height) {
+        return Refuse(problem, "the picture cannot be read");
+    }
     m_loaded = true;
     return true;
 }
@@ -127,9 +134,10 @@ QSize CDib::DrawnSize() const {
 }
 
 QImage CDib::Image() const {
-    if (!m_loaded) {
-        return QImage();
-    }
+    return m_loaded ? m_image : QImage();
+}
+
+QImage CDib::Decode() const {
     // Checked above: Qt's reader gets a file whose every size fits its content, written with
     // the colour-table size and image size made explicit.
     QByteArray file(static_cast<qsizetype>(kFileHeader), '\0');

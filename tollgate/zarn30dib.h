@@ -41,6 +41,7 @@ public:
 
 private:
     bool Refuse(std::string *problem, const std::string &why);
+    QImage Decode() const;
 
     std::string m_path;
     std::vector<unsigned char> m_block;  // the file after its 14-byte file header
@@ -52,6 +53,7 @@ private:
     int m_colours = 0;
     std::size_t m_imageSize = 0;
     std::size_t m_bitsOffset = 0;  // where the pixel bits start in the file
+    QImage m_image;
 };
 
 #endif
