@@ -41,8 +41,9 @@ QString Padded(Backend backend, const std::string &prefix, const std::string &ex
 
 void LoadVolumes(Store &store, Backend backend, long count, const QString &customer,
                  const QString &media, int customers) {
-    const QString customerId =
-        customers > 1 ? Padded(backend, "C", "i % " + std::to_string(customers), 3) : "'" + customer + "'";
+    const QString customerId = customers > 1
+                                   ? Padded(backend, "C", "i % " + std::to_string(customers), 3)
+                                   : "'" + customer + "'";
     const QString mediaId = customers > 1 ? "'M' || ((i / 1000) % 3 + 1)" : "'" + media + "'";
     const uint8_t failed = store.Run(
         "INSERT INTO volumes (customer_id, media_id, volume, flags, current_repository,"
@@ -63,6 +64,22 @@ void LoadReference(Store &store) {
     PutZone(store, {1, "LIB-A", "", "", "LIB1", "", "", 1, 250, 0});
     PutZone(store, {2, "LIB-B", "", "", "LIB1", "", "", 251, 500, 0});
     SetMeta(store, "server_id", "BENCH");
+}
+
+void LoadManyCustomers(Store &store, int customers, long volumes) {
+    LoadReference(store);
+    store.InTransaction([&]() -> uint8_t {
+        for (int c = 0; c < customers; ++c) {
+            char id[16];
+            std::snprintf(id, sizeof id, "C%03d", c % 1000);
+            PutCustomer(store, {id, std::string("Customer ") + id, c, 0, "", "", ""});
+            for (int m = 1; m <= 3; ++m) {
+                PutMedia(store, {id, "M" + std::to_string(m), "Media", 0});
+            }
+        }
+        return 0;
+    });
+    LoadVolumes(store, Backend::SQLite, volumes, "", "", customers);
 }
 
 void LoadBigCustomer(Store &store, Backend backend, long count) {
@@ -86,6 +103,12 @@ double Latencies::Percentile(double fraction) {
 void Latencies::Report(benchmark::State &state, const std::string &prefix) {
     state.counters[prefix + "median_us"] = Percentile(0.5);
     state.counters[prefix + "p99_us"] = Percentile(0.99);
+}
+
+void ReportBeside(benchmark::State &state, Latencies &project, Latencies &baseline) {
+    project.Report(state);
+    baseline.Report(state, "plain_");
+    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
 }
 
 namespace {

@@ -27,6 +27,9 @@ void LoadVolumes(Store &store, Backend backend, long count, const QString &custo
                  const QString &media, int customers);
 // Repositories LIB1 and VLT1, zones LIB-A (LIB1 1-250) and LIB-B (251-500), the server id.
 void LoadReference(Store &store);
+// The reference data, customers C000.. (count of them) with media M1..M3 each, and volumes
+// spread over them (see LoadVolumes).
+void LoadManyCustomers(Store &store, int customers, long volumes);
 // One customer BIGC with media LTO9 holding count volumes.
 void LoadBigCustomer(Store &store, Backend backend, long count);
 
@@ -42,6 +45,9 @@ public:
 private:
     std::vector<Clock::duration> m_samples;
 };
+
+// The project's and the plain program's medians and p99s, and their ratio.
+void ReportBeside(benchmark::State &state, Latencies &project, Latencies &baseline);
 
 // The plain program the library's writes are compared with: one durable transaction that, for
 // each volume, reads its row, updates it and appends its history row, through the database's

@@ -178,9 +178,7 @@ void RealTimeUpdateScan(benchmark::State &state, Backend backend) {
         }
         baseline.Add(Latencies::Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
     state.counters["updated"] = world.doc->scannedCount;
 }
 // The library's share of that scan: the record read and written through CZARN10MFC alone.
@@ -211,9 +209,7 @@ void LibraryMoveOnly(benchmark::State &state, Backend backend) {
         }
         baseline.Add(Latencies::Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
 }
 // "&Update Server" of 1,000 scans, beside the plain program moving another 1,000 volumes of the
 // same store in one transaction.
@@ -254,9 +250,7 @@ void UpdateServerOfAThousandScans(benchmark::State &state, Backend backend) {
         }
         baseline.Add(Latencies::Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
 }
 BENCHMARK_CAPTURE(UpdateServerOfAThousandScans, SQLite, Backend::SQLite)
     ->Iterations(5)

@@ -56,9 +56,7 @@ void OneShelvingScan(benchmark::State &state, Backend backend) {
         baseline.Add(Latencies::Clock::now() - start);
         ++next;
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
     state.counters["placed"] = answered;
     state.counters["rows"] = static_cast<double>(scanning.Scanned().size());
 }

@@ -26,20 +26,8 @@ namespace {
 void TreeOfAMillionVolumes(benchmark::State &state) {
     TestServer server(Backend::SQLite);
     Store &store = server.Admin();
-    LoadReference(store);
-    store.InTransaction([&]() -> uint8_t {
-        for (int c = 0; c < 1000; ++c) {
-            char id[8];
-            std::snprintf(id, sizeof id, "C%03d", c);
-            PutCustomer(store, {id, std::string("Customer ") + id, c, 0, "", "", ""});
-            for (int m = 1; m <= 3; ++m) {
-                PutMedia(store, {id, "M" + std::to_string(m), "Media", 0});
-            }
-        }
-        return 0;
-    });
     const long count = state.range(0);
-    LoadVolumes(store, Backend::SQLite, count, "", "", 1000);
+    LoadManyCustomers(store, 1000, count);
     std::unique_ptr<CZARN10MFC> station = server.Connect();
     std::unique_ptr<PlainVolumeWriter> plain = PlainVolumeWriter::Open(server.Settings());
     RecordingTreeControl control;
@@ -65,9 +53,7 @@ void TreeOfAMillionVolumes(benchmark::State &state) {
         }
         baseline.Add(Latencies::Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
     state.counters["node_bytes"] = sizeof(CZARN10TreeVolume);
     state.counters["us_per_volume"] = project.Percentile(0.5) / static_cast<double>(count);
 }
@@ -121,9 +107,7 @@ void AddRepositoryOfOneMedia(benchmark::State &state, Backend backend) {
         }
         baseline.Add(Latencies::Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
 }
 BENCHMARK_CAPTURE(AddRepositoryOfOneMedia, SQLite, Backend::SQLite)
     ->ArgName("volumes")

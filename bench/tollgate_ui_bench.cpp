@@ -230,19 +230,7 @@ BENCHMARK(ProgressOf100kSteps)->Iterations(3)->Unit(benchmark::kMillisecond);
 void TreeViewOfAMillionVolumes(benchmark::State &state) {
     TestServer server(Backend::SQLite);
     Store &store = server.Admin();
-    LoadReference(store);
-    store.InTransaction([&]() -> uint8_t {
-        for (int c = 0; c < 1000; ++c) {
-            char id[8];
-            std::snprintf(id, sizeof id, "C%03d", c);
-            PutCustomer(store, {id, std::string("Customer ") + id, c, 0, "", "", ""});
-            for (int m = 1; m <= 3; ++m) {
-                PutMedia(store, {id, "M" + std::to_string(m), "Media", 0});
-            }
-        }
-        return 0;
-    });
-    LoadVolumes(store, Backend::SQLite, 1000000, "", "", 1000);
+    LoadManyCustomers(store, 1000, 1000000);
     std::unique_ptr<CZARN10MFC> station = server.Connect();
     RecordingTreeControl recording;
     CZARN10ProgressWnd progress(2, nullptr);
@@ -276,19 +264,7 @@ BENCHMARK(TreeViewOfAMillionVolumes)->Iterations(3)->Unit(benchmark::kMillisecon
 void ReceiptRunOfTenThousand(benchmark::State &state) {
     TestServer server(Backend::SQLite);
     Store &store = server.Admin();
-    LoadReference(store);
-    store.InTransaction([&]() -> uint8_t {
-        for (int c = 0; c < 50; ++c) {
-            char id[8];
-            std::snprintf(id, sizeof id, "C%03d", c);
-            PutCustomer(store, {id, std::string("Customer ") + id, c, 0, "", "", ""});
-            for (int m = 1; m <= 3; ++m) {
-                PutMedia(store, {id, "M" + std::to_string(m), "Media", 0});
-            }
-        }
-        return 0;
-    });
-    LoadVolumes(store, Backend::SQLite, 10000, "", "", 50);
+    LoadManyCustomers(store, 50, 10000);
     std::unique_ptr<CZARN10MFC> station = server.Connect();
     RecordingTreeControl control;
     CZARN10ProgressWnd progress(2, nullptr);
@@ -342,12 +318,9 @@ void ReceiptRunOfTenThousand(benchmark::State &state) {
         }
         baseline.Add(Clock::now() - start);
     }
-    project.Report(state);
-    baseline.Report(state, "plain_");
-    state.counters["ratio"] = project.Percentile(0.5) / baseline.Percentile(0.5);
+    ReportBeside(state, project, baseline);
     state.counters["items"] = static_cast<double>(items.size());
 }
 BENCHMARK(ReceiptRunOfTenThousand)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
