@@ -20,25 +20,8 @@ using namespace zarn::test;
 
 namespace {
 
-class StationsTest : public ::testing::TestWithParam<Backend> {
+class StationsTest : public SmallWorldTest {
 protected:
-    TestServer server{GetParam()};
-    std::unique_ptr<CZARN10MFC> station;
-
-    void SetUp() override {
-        if (!server.Configured()) {
-            GTEST_SKIP() << server.Unavailable();
-        }
-        ASSERT_TRUE(server.Available()) << server.Unavailable();
-        server.BuildSmallWorld();
-        station = server.Connect();
-        ASSERT_NE(station, nullptr);
-    }
-    long long Count(const std::string &sql) {
-        QSqlQuery query(server.Admin().Database());
-        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
-                                                                       : -1;
-    }
     ZARNVOLSEx NewVolume(const std::string &serial, uint32_t flags = 0) {
         ZARNVOLSEx record{};
         WriteField(record.customerId, "ACME");

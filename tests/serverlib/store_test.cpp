@@ -21,21 +21,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class StoreTest : public ::testing::TestWithParam<Backend> {
+class StoreTest : public SmallWorldTest {
 protected:
-    TestServer server{GetParam()};
-    std::unique_ptr<CZARN10MFC> station;
-
-    void SetUp() override {
-        if (!server.Configured()) {
-            GTEST_SKIP() << server.Unavailable();
-        }
-        ASSERT_TRUE(server.Available()) << server.Unavailable();
-        server.BuildSmallWorld();
-        station = server.Connect();
-        ASSERT_NE(station, nullptr);
-    }
-
     ZARNVOLSEx Read(const char *volume, const char *customer = "ACME") {
         ZARNVOLSEx record;
         for (ZARNLOCATION &entry : record.locations) {

@@ -159,4 +159,20 @@ std::unique_ptr<CZARN10MFC> TestServer::Connect(const char *user) {
     return server;
 }
 
+void SmallWorldTest::SetUp() {
+    if (!server.Configured()) {
+        GTEST_SKIP() << server.Unavailable();
+    }
+    ASSERT_TRUE(server.Available()) << server.Unavailable();
+    server.BuildSmallWorld();
+    station = server.Connect();
+    ASSERT_NE(station, nullptr);
+}
+
+long long SmallWorldTest::Count(const std::string &sql) {
+    QSqlQuery query(server.Admin().Database());
+    return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
+                                                                   : -1;
+}
+
 }  // namespace zarn::test

@@ -73,6 +73,18 @@ private:
     bool m_configured = true;
 };
 
+// A station logged on to the small world on the suite's back end (skipped where that back end
+// is not offered).
+class SmallWorldTest : public ::testing::TestWithParam<Backend> {
+protected:
+    TestServer server{GetParam()};
+    std::unique_ptr<CZARN10MFC> station;
+
+    void SetUp() override;
+    // The first value of a query's first row on the store, -1 when the query fails.
+    long long Count(const std::string &sql);
+};
+
 }  // namespace zarn::test
 
 #endif

@@ -17,36 +17,26 @@ using Outcome = CZARN30ReceiptPrompt::Outcome;
 
 namespace {
 
-class ReceiptPromptTest : public ::testing::TestWithParam<Backend> {
+class ReceiptPromptTest : public SmallWorldTest {
 protected:
-    TestServer server{GetParam()};
-    std::unique_ptr<CZARN10MFC> station;
     ZARN10JOURNALLIST journal{};
     std::unique_ptr<CZARN30ReceiptPrompt> prompt;
 
     void SetUp() override {
-        if (!server.Configured()) {
-            GTEST_SKIP() << server.Unavailable();
+        SmallWorldTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        ASSERT_TRUE(server.Available()) << server.Unavailable();
-        server.BuildSmallWorld();
         Store &store = server.Admin();
         store.Run("DELETE FROM journal_codes");
         PutJournalCode(store, 0, 900, "Position zero", 1);
         PutJournalCode(store, 2, 202, "Courier run", 3);
         PutJournalCode(store, 3, 203, "Tape handling", 0);
         PutJournalCode(store, 5, 205, "Box supply", 2);
-        station = server.Connect();
-        ASSERT_NE(station, nullptr);
         ASSERT_TRUE(station->Get(&journal).IsOK(0));
         prompt = std::make_unique<CZARN30ReceiptPrompt>(station.get(), &journal);
         prompt->customerLabel = "ACME - Acme Corporation";
         prompt->BeginShowing();
-    }
-    long long Count(const std::string &sql) {
-        QSqlQuery query(server.Admin().Database());
-        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
-                                                                       : -1;
     }
     Outcome Confirm() {
         std::string message;
