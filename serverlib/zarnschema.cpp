@@ -101,9 +101,149 @@ QStringList VersionTwo(const Store &store) {
     return statements;
 }
 
+// The actions a history row may name; stations write all but "loaded" (imports, demo data).
+const char *const kHistoryActions = "'loaded', 'added', 'picked', 'moved', 'arrived', 'changed'";
+
+// SQLite cannot change a column's type: the table is made anew beside the old one, filled from
+// it and put in its place (inside the migration's transaction).
+QStringList RebuiltTable(const QString &table, const QString &columns, const QStringList &after) {
+    const QString fresh = table + "_rebuilt";
+    return QStringList{"CREATE TABLE " + fresh + " (" + columns + ")",
+                       "INSERT INTO " + fresh + " SELECT * FROM " + table, "DROP TABLE " + table,
+                       "ALTER TABLE " + fresh + " RENAME TO " + table} +
+           after;
+}
+
+// SQLite: a volume names only repositories on file (an empty id: none).
+QStringList SqliteRepositoryChecks() {
+    const QString unknown =
+        " WHEN (NEW.current_repository <> '' AND NOT EXISTS (SELECT 1 FROM repositories"
+        "  WHERE id = NEW.current_repository))"
+        " OR (NEW.destination_repository <> '' AND NOT EXISTS (SELECT 1 FROM repositories"
+        "  WHERE id = NEW.destination_repository))"
+        " OR (NEW.scanned_repository <> '' AND NOT EXISTS (SELECT 1 FROM repositories"
+        "  WHERE id = NEW.scanned_repository))"
+        " BEGIN SELECT RAISE(ABORT, 'repository is not on file'); END";
+    return {"CREATE TRIGGER zarn_volume_repositories_insert BEFORE INSERT ON volumes" + unknown,
+            "CREATE TRIGGER zarn_volume_repositories_update BEFORE UPDATE OF current_repository,"
+            " destination_repository, scanned_repository ON volumes" +
+                unknown};
+}
+
+QStringList SqliteVersionThree() {
+    return RebuiltTable(
+               "movement_history",
+               QString("id INTEGER PRIMARY KEY, at BIGINT NOT NULL, station VARCHAR(255) NOT NULL,"
+                       " role VARCHAR(63) NOT NULL DEFAULT '', action VARCHAR(10) NOT NULL"
+                       " CHECK (action IN (%1)), customer_id VARCHAR(4) NOT NULL,"
+                       " media_id VARCHAR(4) NOT NULL, volume VARCHAR(10) NOT NULL,"
+                       " from_repository VARCHAR(4) NOT NULL, from_slot INTEGER NOT NULL,"
+                       " to_repository VARCHAR(4) NOT NULL, to_slot INTEGER NOT NULL,"
+                       " flags BIGINT NOT NULL")
+                   .arg(kHistoryActions),
+               {"CREATE INDEX history_by_volume ON movement_history (customer_id, media_id,"
+                " volume)"}) +
+           RebuiltTable("journal_postings",
+                        "id INTEGER PRIMARY KEY, at BIGINT NOT NULL,"
+                        " station VARCHAR(255) NOT NULL, label VARCHAR(200) NOT NULL,"
+                        " text2 VARCHAR(200) NOT NULL, text3 VARCHAR(200) NOT NULL,"
+                        " code INTEGER NOT NULL, quantity BIGINT NOT NULL,"
+                        " text VARCHAR(200) NOT NULL",
+                        {}) +
+           SqliteRepositoryChecks();
+}
+
+// PostgreSQL: the trigger functions run with a search path of their own (the system catalog,
+// then the store's schema, then temporary objects last), so a station that changes its
+// session's path can neither hide the store's tables from them nor put its own in their way.
+// The store's owner (zarnserver) is held only to the repository rule.
+QStringList PostgresVersionThree() {
+    const QString isOwner =
+        " IF pg_catalog.pg_has_role(current_user, (SELECT c.relowner FROM pg_catalog.pg_class c"
+        "  WHERE c.oid = TG_RELID), 'MEMBER') THEN RETURN NEW; END IF;";
+    const QString refuse = " RAISE EXCEPTION USING ERRCODE = 'insufficient_privilege', MESSAGE =";
+    return {
+        QString("ALTER TABLE movement_history ADD CONSTRAINT movement_history_action"
+                " CHECK (action IN (%1))")
+            .arg(kHistoryActions),
+        "DROP TRIGGER zarn_station_volume_rules ON volumes",
+        "CREATE OR REPLACE FUNCTION zarn_station_volume_rules() RETURNS trigger"
+        " LANGUAGE plpgsql AS $$ BEGIN" +
+            isOwner +
+            " IF TG_OP = 'INSERT' THEN"
+            "  IF NEW.version <> 1 THEN" +
+            refuse +
+            " 'permission denied: a new volume starts at version 1'; END IF;"
+            "  IF NEW.destination_repository <> '' THEN" +
+            refuse +
+            " 'permission denied: stations do not set destinations'; END IF;"
+            "  RETURN NEW;"
+            " END IF;"
+            " IF NEW.version IS DISTINCT FROM OLD.version + 1 THEN" +
+            refuse +
+            " 'permission denied: a volume''s version only goes up'; END IF;"
+            " IF NEW.destination_repository <> OLD.destination_repository"
+            "  AND NEW.destination_repository <> '' THEN" +
+            refuse +
+            " 'permission denied: stations do not set destinations'; END IF;"
+            " RETURN NEW; END $$",
+        "CREATE TRIGGER zarn_station_volume_rules BEFORE INSERT OR UPDATE ON volumes"
+        " FOR EACH ROW EXECUTE FUNCTION zarn_station_volume_rules()",
+        "CREATE FUNCTION zarn_volume_repositories() RETURNS trigger LANGUAGE plpgsql AS $$"
+        " DECLARE named varchar; BEGIN"
+        " FOREACH named IN ARRAY ARRAY[NEW.current_repository, NEW.destination_repository,"
+        "  NEW.scanned_repository] LOOP"
+        "  IF named <> '' AND NOT EXISTS (SELECT 1 FROM repositories r WHERE r.id = named)"
+        "  THEN"
+        "   RAISE EXCEPTION USING ERRCODE = 'foreign_key_violation',"
+        "    MESSAGE = 'repository is not on file: ' || named;"
+        "  END IF;"
+        " END LOOP; RETURN NEW; END $$",
+        "CREATE TRIGGER zarn_volume_repositories BEFORE INSERT OR UPDATE OF current_repository,"
+        " destination_repository, scanned_repository ON volumes"
+        " FOR EACH ROW EXECUTE FUNCTION zarn_volume_repositories()",
+        // A station's history row: written by the server's idea of who it is, for a volume on
+        // file, with an action a scan can have and a station name that says something.
+        "CREATE FUNCTION zarn_station_history_rules() RETURNS trigger LANGUAGE plpgsql AS $$"
+        " BEGIN" +
+            isOwner +
+            " NEW.role := session_user;"
+            " IF NEW.action = 'loaded' THEN" +
+            refuse +
+            " 'permission denied: stations do not load volumes'; END IF;"
+            " IF NEW.station = '' OR NEW.station ~ '[[:cntrl:]]' THEN" +
+            refuse +
+            " 'permission denied: a history row names its station'; END IF;"
+            " IF NOT EXISTS (SELECT 1 FROM volumes v WHERE v.customer_id = NEW.customer_id"
+            "  AND v.media_id = NEW.media_id AND v.volume = NEW.volume) THEN" +
+            refuse +
+            " 'permission denied: history of a volume not on file'; END IF;"
+            " RETURN NEW; END $$",
+        "CREATE TRIGGER zarn_station_history_rules BEFORE INSERT ON movement_history"
+        " FOR EACH ROW EXECUTE FUNCTION zarn_station_history_rules()",
+        // Each function's search path is pinned to the schema the store lives in.
+        "DO $$ BEGIN"
+        " EXECUTE format('ALTER FUNCTION zarn_station_volume_rules() SET search_path ="
+        "  pg_catalog, %1$I, pg_temp', current_schema());"
+        " EXECUTE format('ALTER FUNCTION zarn_volume_repositories() SET search_path ="
+        "  pg_catalog, %1$I, pg_temp', current_schema());"
+        " EXECUTE format('ALTER FUNCTION zarn_station_history_rules() SET search_path ="
+        "  pg_catalog, %1$I, pg_temp', current_schema());"
+        " END $$",
+    };
+}
+
+// Both stores hold the same columns (wide station and role names on SQLite as on PostgreSQL,
+// so a store's export imports into either), history rows name only known actions, volumes
+// only repositories on file, and on PostgreSQL the station rules hold for inserts as for
+// updates, whatever search path a session sets.
+QStringList VersionThree(const Store &store) {
+    return store.Kind() == Backend::PostgreSQL ? PostgresVersionThree() : SqliteVersionThree();
+}
+
 // Each entry takes the schema from its index to index + 1.
 std::vector<QStringList (*)(const Store &)> Migrations() {
-    return {VersionOne, VersionTwo};
+    return {VersionOne, VersionTwo, VersionThree};
 }
 
 }  // namespace

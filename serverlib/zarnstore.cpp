@@ -16,6 +16,9 @@
 namespace zarn {
 namespace {
 
+// What the store's own repository check says when a volume names one not on file.
+const char *const kUnknownRepositoryText = "repository is not on file";
+
 // A row of SQLite's own interface.
 class SqliteRow : public zarn::StoreRow {
 public:
@@ -178,7 +181,8 @@ uint8_t Store::CodeOf(const QSqlError &error) {
     if (text.contains("permission denied")) {
         return kZarnPermissionDenied;
     }
-    return kZarnDatabaseError;
+    return text.contains(kUnknownRepositoryText) ? uint8_t{kZarnRepositoryNotFound}
+                                                 : uint8_t{kZarnDatabaseError};
 }
 
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, Bindings bindings) {
@@ -308,7 +312,11 @@ VolumeRow VolumeFromQuery(const QSqlQuery &query, int first) {
 uint8_t Store::SqliteFailure(int result) {
     ++m_statementFailures;
     m_lastError = m_sqlite->LastError();
-    return SqliteStatements::CodeOf(result, m_lastDuplicate);
+    const uint8_t code = SqliteStatements::CodeOf(result, m_lastDuplicate);
+    return code == kZarnDatabaseError &&
+                   m_lastError.find(kUnknownRepositoryText) != std::string::npos
+               ? uint8_t{kZarnRepositoryNotFound}
+               : code;
 }
 
 uint8_t Store::GetVolumeFromSqlite(const std::string &customer, const std::string &media,

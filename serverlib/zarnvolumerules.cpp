@@ -72,11 +72,7 @@ VolumeRow NewVolumeRow(const ZARNVOLSEx &record) {
     row.container = record.container;
     row.nextMoveDate = record.nextMoveDate;
     GivenLocation(record.locations[0], row.current);
-    StoreLocation destination;
-    if (GivenLocation(record.locations[1], destination) &&
-        destination.repository != row.current.repository) {
-        row.destination = destination;
-    }
+    // Entry 2, the destination, is the store's: a new volume has no move pending.
     GivenLocation(record.locations[2], row.scanned);
     row.description = ReadField(record.description);
     return row;

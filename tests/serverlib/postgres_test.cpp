@@ -104,3 +104,103 @@ TEST_F(PostgresTest, AServerThatGoesAwayGivesACodeAndChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A station's own log-on role on the test store, dropped again at the end.
+class StationRoleTest : public PostgresTest {
+protected:
+    std::string role;
+    std::unique_ptr<CZARN10MFC> station;
+
+    void SetUp() override {
+        PostgresTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        role = "station_" + server.Settings().database.substr(10);
+        std::string error;
+        ASSERT_EQ(CreateStationRole(server.Admin(), role, "pw", error), 0) << error;
+        station = std::make_unique<CZARN10MFC>(0);
+        station->SetLogonDetails(server.Settings().host.c_str(), server.Settings().port,
+                                 role.c_str(), "pw");
+        station->Session()->settings.database = server.Settings().database;
+        ASSERT_TRUE(station->Logon(0).IsOK(0));
+    }
+    void TearDown() override {
+        if (station) {
+            station->Logoff(true);
+            server.Admin().Run(QString::fromStdString("DROP OWNED BY " + role));
+            server.Admin().Run(QString::fromStdString("DROP ROLE " + role));
+        }
+    }
+    Store &Own() { return *station->Session()->store; }
+    long long AdminCount(const std::string &sql) {
+        QSqlQuery query(server.Admin().Database());
+        return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
+                   ? query.value(0).toLongLong()
+                   : -1;
+    }
+};
+
+TEST_F(StationRoleTest, ASearchPathOfItsOwnDoesNotTurnTheRulesOff) {
+    ASSERT_EQ(Own().Run("SET search_path = pg_catalog, public"), 0);
+    EXPECT_EQ(Own().Run("UPDATE volumes SET version = 1, destination_repository = 'OFFS'"
+                        " WHERE volume = 'A00002'"),
+              kZarnPermissionDenied);
+    // Its own tables first in the path, where the rules look for the store's.
+    ASSERT_EQ(Own().Run("CREATE TEMP TABLE repositories (id VARCHAR(4))"), 0);
+    ASSERT_EQ(Own().Run("INSERT INTO pg_temp.repositories VALUES ('ZZZZ')"), 0);
+    ASSERT_EQ(Own().Run("SET search_path = pg_temp, public"), 0);
+    EXPECT_EQ(Own().Run("UPDATE volumes SET current_repository = 'ZZZZ', version = version + 1"
+                        " WHERE volume = 'A00002'"),
+              kZarnRepositoryNotFound);
+    ASSERT_EQ(Own().Run("RESET search_path"), 0);
+    EXPECT_EQ(AdminCount("SELECT COUNT(*) FROM volumes WHERE volume = 'A00002' AND version = 1"
+                         " AND current_repository = 'LIB1' AND destination_repository = ''"),
+              1);
+}
+
+TEST_F(StationRoleTest, WhatAStationInsertsKeepsTheRulesOfWhatItUpdates) {
+    const auto insertVolume = [&](const char *volume, const char *version,
+                                  const char *destination) {
+        return Own().Run(QString("INSERT INTO volumes (customer_id, media_id, volume,"
+                                 " current_repository, destination_repository, version)"
+                                 " VALUES ('ACME', 'LTO9', '%1', 'LIB1', '%2', %3)")
+                             .arg(volume, destination, version));
+    };
+    EXPECT_EQ(insertVolume("X1", "77", ""), kZarnPermissionDenied);
+    EXPECT_EQ(insertVolume("X2", "1", "OFFS"), kZarnPermissionDenied);
+    EXPECT_EQ(Own().Run("UPDATE volumes SET current_repository = 'ZZZZ', version = version + 1"
+                        " WHERE volume = 'A00002'"),
+              kZarnRepositoryNotFound);
+    const auto insertHistory = [&](const char *station, const char *action, const char *volume) {
+        return Own().Run(QString("INSERT INTO movement_history (at, station, action, customer_id,"
+                                 " media_id, volume, from_repository, from_slot, to_repository,"
+                                 " to_slot, flags) VALUES (0, '%1', '%2', 'ACME', 'LTO9', '%3',"
+                                 " '', 0, 'LIB1', 0, 0)")
+                             .arg(station, action, volume));
+    };
+    EXPECT_NE(insertHistory("host/3", "stolen", "A00002"), 0);
+    EXPECT_EQ(insertHistory("host/3", "loaded", "A00002"), kZarnPermissionDenied);
+    EXPECT_EQ(insertHistory("", "moved", "A00002"), kZarnPermissionDenied);
+    EXPECT_EQ(insertHistory("host/3", "moved", "NOSUCH"), kZarnPermissionDenied);
+    EXPECT_EQ(AdminCount("SELECT COUNT(*) FROM volumes WHERE volume IN ('X1', 'X2')"), 0);
+    EXPECT_EQ(AdminCount("SELECT COUNT(*) FROM movement_history WHERE at = 0"), 0);
+
+    // What the station's own library writes still goes through, as the server's role.
+    ZARNVOLSEx record;
+    ASSERT_TRUE(station->Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
+    WriteField(record.volume, "N00001");
+    WriteField(record.locations[1].repositoryId, "OFFS");  // not the station's to set
+    ASSERT_TRUE(station->Add(&record).IsOK(0));
+    EXPECT_EQ(AdminCount("SELECT COUNT(*) FROM volumes WHERE volume = 'N00001' AND version = 1"
+                         " AND destination_repository = ''"),
+              1);
+    EXPECT_EQ(AdminCount("SELECT COUNT(*) FROM movement_history WHERE volume = 'N00001'"
+                         " AND action = 'added' AND role = '" +
+                         role + "'"),
+              1);
+}
+
+}  // namespace

@@ -31,14 +31,14 @@ TEST(VolumeRules, DueMeansADestinationElsewhere) {
     EXPECT_FALSE(IsDueToMove(row));
 }
 
-TEST(VolumeRules, ANewVolumeWithEqualEntriesHasNoMovePending) {
+TEST(VolumeRules, ANewVolumeHasNoMovePendingWhateverItsSecondEntrySays) {
     ZARNVOLSEx record{};
     WriteField(record.volume, "N1");
     WriteField(record.locations[0].repositoryId, "LIB1");
     record.locations[1] = record.locations[2] = record.locations[0];
     EXPECT_FALSE(IsDueToMove(NewVolumeRow(record)));
-    WriteField(record.locations[1].repositoryId, "VLT1");
-    EXPECT_EQ(NewVolumeRow(record).destination.repository, "VLT1");
+    WriteField(record.locations[1].repositoryId, "VLT1");  // the destination is the store's
+    EXPECT_EQ(NewVolumeRow(record).destination.repository, "");
 }
 
 TEST(VolumeRules, ScansAtOtherPlacesMoveTheVolumeButKeepTheMovePending) {

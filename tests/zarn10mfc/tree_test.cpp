@@ -33,7 +33,10 @@ protected:
         PutVolume(store, MakeVolume("DORM", "D00001", {"LIB1", 1}, {"VLT1", 1}));
         PutCustomer(store, {"EMPT", "Empty", 5, kZarnCustHideWhenEmpty, "", "", ""});
         PutMedia(store, {"EMPT", "LTO9", "LTO-9", 0});
+        // A destination whose repository an administrator removed afterwards.
+        PutRepository(store, {"UNKN", "Gone", "", 0});
         PutVolume(store, MakeVolume("ACME", "A00003", {"LIB1", 10}, {"UNKN", 1}));
+        store.Run("DELETE FROM repositories WHERE id = 'UNKN'");
         PutVolume(store, MakeVolume("ACME", "A00004", {"LIB1", 11}, {"VLT1", 12}));
         station = server.Connect();
         ASSERT_NE(station, nullptr);
