@@ -84,9 +84,10 @@ std::vector<ColumnSpec> ColumnSpecs(Store &store, const std::string &table) {
     const bool sqlite = store.Kind() == Backend::SQLite;
     const QString sql =
         sqlite ? QString::fromStdString("PRAGMA table_info(" + table + ")")
-               : QString("SELECT column_name, data_type, character_maximum_length FROM"
-                         " information_schema.columns WHERE table_schema = current_schema()"
-                         " AND table_name = '%1' ORDER BY ordinal_position")
+               : QString(
+                     "SELECT column_name, data_type, character_maximum_length FROM"
+                     " information_schema.columns WHERE table_schema = current_schema()"
+                     " AND table_name = '%1' ORDER BY ordinal_position")
                      .arg(QString::fromStdString(table));
     if (!query.exec(sql)) {
         return specs;
@@ -153,23 +154,55 @@ uint8_t AdvanceIdCounter(Store &store, const std::string &table) {
     if (store.Kind() != Backend::PostgreSQL) {
         return kZarnOK;
     }
-    return store.Run(QString::fromStdString(
-        "SELECT setval(pg_get_serial_sequence('" + table + "', 'id'), COALESCE(MAX(id), 0) + 1,"
-        " false) FROM " + table));
+    return store.Run(QString::fromStdString("SELECT setval(pg_get_serial_sequence('" + table +
+                                            "', 'id'), COALESCE(MAX(id), 0) + 1,"
+                                            " false) FROM " +
+                                            table));
 }
 
+// An imported volume gets a "loaded" history row, unless the store already holds its history
+// (a whole store restored: history imported before the volumes).
 uint8_t AddLoadedHistory(Store &store, const std::vector<std::string> &columns,
                          const std::vector<std::string> &fields) {
     auto field = [&](const char *name) {
         const auto at = std::find(columns.begin(), columns.end(), name);
-        return at == columns.end() ? std::string() : fields[at - columns.begin()];
+        return QString::fromStdString(at == columns.end() ? std::string()
+                                                          : fields[at - columns.begin()]);
     };
+    const QString customer = field("customer_id"), media = field("media_id"),
+                  volume = field("volume");
+    QSqlQuery known(store.Database());
+    if (uint8_t failed = store.Run(known,
+                                   "SELECT 1 FROM movement_history WHERE customer_id = ?"
+                                   " AND media_id = ? AND volume = ? LIMIT 1",
+                                   {customer, media, volume})) {
+        return failed;
+    }
+    if (known.next()) {
+        return kZarnOK;
+    }
     VolumeRow row;
-    if (uint8_t failed =
-            store.GetVolume(field("customer_id"), field("media_id"), field("volume"), row)) {
+    if (uint8_t failed = store.GetVolume(customer.toStdString(), media.toStdString(),
+                                         volume.toStdString(), row)) {
         return failed;
     }
     return store.AddHistory(row, {"loaded", {}, row.current, row.flags});
+}
+
+// The table's key, for an export in key order that is the same on both stores (byte order of
+// texts, not the server's locale).
+QString KeyOrder(Store &store, const std::string &table) {
+    const QString text = store.Kind() == Backend::PostgreSQL ? " COLLATE \"C\"" : "";
+    if (table == "volumes") {
+        return "customer_id" + text + ", media_id" + text + ", volume" + text;
+    }
+    if (table == "media") {
+        return "customer_id" + text + ", media_id" + text;
+    }
+    if (table == "customers" || table == "repositories") {
+        return "id" + text;
+    }
+    return table == "attributes" ? "name" + text : QString("1");
 }
 
 }  // namespace
@@ -182,7 +215,8 @@ long long ExportTable(Store &store, const std::string &table, std::ostream &outp
     }
     const std::vector<std::string> columns = ColumnsOf(store, table);
     QSqlQuery query(store.Database());
-    if (store.Run(query, QString::fromStdString("SELECT * FROM " + table + " ORDER BY 1")) != 0) {
+    if (store.Run(query, QString::fromStdString("SELECT * FROM " + table + " ORDER BY ") +
+                             KeyOrder(store, table)) != 0) {
         error = store.LastError();
         return -1;
     }
