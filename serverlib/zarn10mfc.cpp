@@ -13,6 +13,7 @@
 
 #include "zarnclock.h"
 #include "zarnfields.h"
+#include "zarnfirstrun.h"
 #include "zarnsession.h"
 #include "zarnvalidate.h"
 #include "zarnvolumerules.h"
@@ -153,6 +154,13 @@ bool CZARN10MFC::IsLoggedOn() const {
 
 CZARN10RC CZARN10MFC::Logon(int) {
     m_session->store.reset();
+    const ConnectionSettings &settings = m_session->settings;
+    if (settings.host.empty() &&
+        InspectEmbeddedFile(settings.database.empty()
+                                ? DefaultDatabasePath()
+                                : settings.database) == EmbeddedFile::NoTables) {
+        return kZarnDatabaseError;  // a creation that did not finish: not a store to fill
+    }
     uint8_t result = 0;
     std::string error;
     std::unique_ptr<Store> store = Store::Open(m_session->settings, result, error);
