@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "configread.h"
 
 #include "zarnwinapp.h"
 
@@ -113,19 +113,14 @@ int CZARNWinApp::ReadConfiguration(const std::string &fileName) {
     std::string error;
     {
         CLocaleScope cLocale;
-        if (config_read_file(&m_configuration, path.c_str()) != CONFIG_TRUE) {
-            line = config_error_line(&m_configuration);
-            const char *text = config_error_text(&m_configuration);
-            error = text ? text : "unknown error";
-        }
-    }
-    if (error.empty()) {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        if ((line = FirstBadUtf8Line(bytes.str())) != 0) {
+        char why[512];
+        char *text = nullptr;
+        if (!ZarnReadConfigFile(&m_configuration, path.c_str(), why, sizeof why, &line, &text)) {
+            error = why;
+        } else if (text && (line = FirstBadUtf8Line(text)) != 0) {
             error = "text is not UTF-8";
         }
+        std::free(text);
     }
     if (!error.empty()) {
         // Whatever was read before the error is dropped: the program goes on with nothing.

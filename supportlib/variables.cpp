@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "configread.h"
 #include "dateexpr.h"
 #include "packeddate.h"
 #include "zarnclock.h"
@@ -116,7 +117,11 @@ extern "C" int VariablesInit(VariablesContext *context, config_t *configuration,
         context->ownsConfiguration = 1;
         config_init(context->configuration);
         const char *file = std::getenv("ZARNVARFILE");
-        if (file && *file && config_read_file(context->configuration, file) != CONFIG_TRUE) {
+        char error[256];
+        int line = 0;
+        if (file && *file &&
+            !ZarnReadConfigFile(context->configuration, file, error, sizeof error, &line,
+                                nullptr)) {
             ResetConfiguration(context->configuration);  // an unreadable file gives no variables
         }
     }

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QSettings>
 
 #include <filesystem>
@@ -169,6 +171,30 @@ TEST_F(WinAppTest, AnUnreadableConfigurationIsOneMessageAndAnEmptyConfiguration)
     EXPECT_EQ(ui.boxes[2].text,
               "Failed to read configuration file (latin1.cfg): Line(2) - Error(text is not UTF-8)");
     EXPECT_EQ(app->ConfigurationLoaded(), 0);
+}
+
+TEST_F(WinAppTest, AConfigurationNoRealOneCouldBeIsRefusedBeforeItIsParsed) {
+    std::string settings = "options: { variables: {\n";
+    for (int i = 0; i < 100000; ++i) {
+        settings += "  V" + std::to_string(i) + " = \"x\";\n";
+    }
+    programFolder.WriteFile("huge.cfg", settings + "}; };\n");
+    const std::string fifo = (programFolder.Path() / "fifo.cfg").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer: reading it would wait for ever
+    auto app = Start();
+    for (const char *name : {"huge.cfg", "fifo.cfg"}) {
+        ui.Answer(kAnswerOk);
+        app->ReadConfiguration(name);
+    }
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "Failed to read configuration file (huge.cfg): Line(0) - Error(the file is larger "
+              "than 64 KB)");
+    EXPECT_EQ(ui.boxes[1].text,
+              "Failed to read configuration file (fifo.cfg): Line(0) - Error(not a regular "
+              "file)");
+    EXPECT_EQ(app->ConfigurationLoaded(), 0);
+    EXPECT_EQ(std::getenv("V1"), nullptr);
 }
 
 TEST_F(WinAppTest, ANumberInTheConfigurationIsReadTheSameInAnyLocale) {
