@@ -1,5 +1,6 @@
 #include "zarnbarcode.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <functional>
@@ -154,8 +155,25 @@ std::string Upper(std::string text) {
 // Why the grammar cannot read its own codes back, or empty: every marker must be told apart
 // from the others and from volume serials, whatever the file says.
 std::string GrammarProblem(const BarCodeGrammar &grammar) {
-    if (grammar.controlPrefix.empty() || grammar.zonePrefix.empty() || grammar.slotPrefix.empty()) {
-        return "a prefix is empty";
+    const std::string *markers[] = {&grammar.controlPrefix, &grammar.zonePrefix,
+                                    &grammar.slotPrefix};
+    for (const std::string *marker : markers) {
+        if (marker->empty()) {
+            return "a prefix is empty";
+        }
+        if (marker->size() > kLongestMarker) {
+            return "a prefix is longer than " + std::to_string(kLongestMarker) + " characters";
+        }
+    }
+    // A marker that starts another would read the other's codes as its own ("ZN7" beside "ZN":
+    // "ZN70" would be control code 0). Scanner text is raised to upper case before zones and
+    // slots are looked for, so markers are compared that way.
+    for (const std::string *marker : markers) {
+        for (const std::string *other : markers) {
+            if (marker != other && Upper(*other).compare(0, marker->size(), Upper(*marker)) == 0) {
+                return "the prefix \"" + *marker + "\" starts the prefix \"" + *other + "\"";
+            }
+        }
     }
     for (const std::string *prefix : {&grammar.zonePrefix, &grammar.slotPrefix}) {
         // Zone and slot numbers are read up to the next marker: a digit or '/' in one would
@@ -237,9 +255,23 @@ BarCodeGrammar GrammarFrom(const config_t *configuration, std::string *problem) 
     return grammar;
 }
 
+std::size_t LongestBarCode(const BarCodeGrammar &grammar) {
+    const std::size_t number = 9;                  // zone or slot
+    const std::size_t levelSlot = 2 * number + 1;  // "level/slot"
+    const std::size_t key = kZarnCustomerIdWidth + kZarnMediaIdWidth + kZarnVolumeWidth + 2;
+    return std::max({grammar.controlPrefix.size() + 1,
+                     grammar.zonePrefix.size() + number + grammar.slotPrefix.size() + levelSlot,
+                     key});
+}
+
 uint8_t ParseScannerLine(const BarCodeGrammar &grammar, const std::string &line, const char *prefix,
                          const char *suffix, ZARN10BARCODEPARSED &parsed) {
     parsed = ZARN10BARCODEPARSED{};
+    const std::size_t wrapping =
+        (prefix ? std::strlen(prefix) : 0) + (suffix ? std::strlen(suffix) : 0) + 2;  // and CR LF
+    if (line.size() > LongestBarCode(grammar) + wrapping) {
+        return kZarnBadBarCode;
+    }
     std::string text = Stripped(line, prefix, suffix);
     if (StartsWith(text, grammar.controlPrefix)) {
         // The control character is taken as scanned: 'S' and 's' are different commands.

@@ -4,6 +4,7 @@
 
 #include <libconfig.h>
 
+#include <cstddef>
 #include <string>
 
 #include "zarnrecords.h"
@@ -22,6 +23,13 @@ struct BarCodeGrammar {
 // The grammar with the overrides of the configuration's "barcodes" group, if any. Overrides
 // that would leave codes unreadable or ambiguous are all dropped, and problem says why.
 BarCodeGrammar GrammarFrom(const config_t *configuration, std::string *problem = nullptr);
+
+// No code of the grammar is longer than this many characters (a scanner's prefix and suffix
+// aside): a longer line is refused before it is read.
+std::size_t LongestBarCode(const BarCodeGrammar &grammar);
+
+// The most characters a marker may have: a grammar with a longer one is not used.
+constexpr std::size_t kLongestMarker = 32;
 
 // Parses one line (prefix and suffix, when the scanner adds them, are removed first). Returns a
 // CZARN10RC code: 0, or kZarnBadBarCode with parsed zeroed.

@@ -87,7 +87,11 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
                 m_session->store->FinishStatements();  // no snapshot held while waiting
             }
         }
-        dialog->ShowStatus(result == kZarnOK ? line : CZARN10RC(result).Get());
+        const bool tooLong = line.size() > LongestBarCode(grammar);
+        dialog->ShowStatus(result == kZarnOK ? line
+                           : tooLong ? std::string(CZARN10RC(result).Get()) + ": longer than " +
+                                           std::to_string(LongestBarCode(grammar)) + " characters"
+                                     : CZARN10RC(result).Get());
         if (result != kZarnOK || scanned.kind == kZarnBarCodeVolume) {
             if (args->volumeMessage != 0) {
                 // A receiver that answers at once says whether it took the volume.

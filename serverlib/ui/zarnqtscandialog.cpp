@@ -145,8 +145,12 @@ bool QtScanDialog::TakeKey(QKeyEvent *event) {
     }
     const QString text = event->text();
     if (!text.isEmpty() && text.at(0).isPrint()) {
-        m_typing += text;
-        ShowTyping();
+        // Beyond any bar code's length the rest of the line is dropped (it is refused at Enter
+        // all the same): a runaway scanner must not make every key dearer than the last.
+        if (m_typing.size() <= kLongestScannerLine) {
+            m_typing += text.left(kLongestScannerLine + 1 - m_typing.size());
+            ShowTyping();
+        }
         return true;
     }
     return false;

@@ -41,6 +41,8 @@ protected:
     void reject() override;
 
 private:
+    // Longer than any code a grammar can have (markers are at most 32 characters).
+    static constexpr qsizetype kLongestScannerLine = 256;
     bool TakeKey(QKeyEvent *event);
     void ShowTyping();
     QLabel *m_status;

@@ -98,6 +98,9 @@ TEST(BarCodes, SettingsThatCannotReadTheirOwnCodesAreDroppedAndSaidSo) {
              "barcodes = { key_separator = \" \"; };",   // a space
              "barcodes = { key_separator = \"::\"; };",  // not one character
              "barcodes = { key_separator = \"/\"; zone_prefix = \"\"; };",
+             // "ZN7" unreadable, "ZN70" read as control code 0
+             "barcodes = { control_prefix = \"ZN7\"; zone_prefix = \"ZN\"; };",
+             "barcodes = { zone_prefix = \"sl\"; slot_prefix = \"SLOT\"; };",
          }) {
         std::string problem;
         const BarCodeGrammar grammar = GrammarOf(text, problem);
@@ -106,6 +109,20 @@ TEST(BarCodes, SettingsThatCannotReadTheirOwnCodesAreDroppedAndSaidSo) {
         EXPECT_EQ(Parse("Z:5S:6", grammar), "4 .. 5 6") << text;
         EXPECT_EQ(Parse("ACME.LTO9.A1", grammar), "1 ACME.LTO9.A1 0 0") << text;
     }
+}
+
+TEST(BarCodes, ALineLongerThanAnyCodeIsRefusedUnread) {
+    const BarCodeGrammar grammar;
+    EXPECT_EQ(Parse("ACME.LTO9.ABCDEFGHIJ", grammar), "1 ACME.LTO9.ABCDEFGHIJ 0 0");
+    EXPECT_EQ(Parse("Z:123456789S:32767/65535", grammar), "4 .. 123456789 -2147483647");
+    const std::string megabyte(1 << 20, 'A');
+    ZARN10BARCODEPARSED parsed;
+    EXPECT_EQ(ParseScannerLine(grammar, megabyte, nullptr, nullptr, parsed), kZarnBadBarCode);
+    std::string problem;
+    GrammarOf(("barcodes = { control_prefix = \"" + std::string(33, '#') + "\"; };").c_str(),
+              problem);
+    EXPECT_EQ(problem,
+              "The barcodes settings are not used: a prefix is longer than 32 characters.");
 }
 
 TEST(BarCodes, TheBuiltInGrammarIsUsedWithoutAConfiguration) {

@@ -28,10 +28,14 @@ namespace {
 class RecordingWindow : public MessageWindow {
 public:
     std::vector<std::string> volumes;
+    std::vector<std::string> statuses;        // what the dialog said of each
     std::chrono::microseconds answerTime{0};  // how long each answer takes
     intptr_t HandleMessage(const WindowMessage &message) override {
         if (const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload)) {
             volumes.push_back(ReadField(scanned->volume));
+            if (QtScanDialog *dialog = QtScanDialog::Current()) {
+                statuses.push_back(dialog->findChild<QLabel *>("status")->text().toStdString());
+            }
             std::this_thread::sleep_for(answerTime);
         }
         return 1;
@@ -109,6 +113,23 @@ TEST_F(ScanDialogTest, EnterEndsALineAndNeverPressesAButton) {
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(window.volumes, std::vector<std::string>{"A00001"});
     EXPECT_EQ(station->WasCancelled(1), 0);
+}
+
+TEST_F(ScanDialogTest, ARunawayLineOfAMegabyteIsRefusedAndTheNextScanIsRead) {
+    ASSERT_TRUE(Scan([&](QtScanDialog &dialog) {
+        for (int i = 0; i < (1 << 20); ++i) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar('A')));
+            QCoreApplication::sendEvent(&dialog, &key);
+        }
+        EXPECT_LE(dialog.Typing().size(), 257) << "no more is kept than any code can be";
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        Type(&dialog, "ACME.LTO9.A00001");
+        dialog.FinishAfterTyping();
+    }));
+    ASSERT_EQ(window.statuses.size(), 2u);
+    EXPECT_EQ(window.statuses[0], "Bar code not recognised: longer than 32 characters");
+    EXPECT_EQ(window.volumes, (std::vector<std::string>{"", "A00001"}))
+        << "the refusal is answered, the next scan read";
 }
 
 TEST_F(ScanDialogTest, EscapeCancelsTheDialog) {
