@@ -51,23 +51,15 @@ size_t Utf8Length(const std::string &text, size_t i) {
     return length;
 }
 
-// The text as XML character data inside CDATA sections.
-std::string CdataText(const std::string &text) {
-    std::string out = "<![CDATA[";
+// What an XML 1.0 document can hold of a text: control characters other than tab, line feed
+// and carriage return are dropped; malformed UTF-8 (and U+FFFE, U+FFFF) becomes U+FFFD.
+std::string XmlCharacters(const std::string &text) {
+    std::string out;
+    out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\r') {
-            out += "]]>&#13;<![CDATA[";  // a raw CR would be read back as LF
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
             ++i;
-            continue;
-        }
-        if (c < 0x20 && c != '\t' && c != '\n') {
-            ++i;  // no XML 1.0 document can hold it
-            continue;
-        }
-        if (text.compare(i, 3, "]]>") == 0) {
-            out += "]]]]><![CDATA[>";
-            i += 3;
             continue;
         }
         const size_t length = Utf8Length(text, i);
@@ -78,6 +70,24 @@ std::string CdataText(const std::string &text) {
         }
         out.append(text, i, length);
         i += length;
+    }
+    return out;
+}
+
+// The text as XML character data inside CDATA sections. The text is cleaned first, so that
+// nothing dropped afterwards can join the pieces of a "]]>" that ends the section.
+std::string CdataText(const std::string &text) {
+    const std::string clean = XmlCharacters(text);
+    std::string out = "<![CDATA[";
+    for (size_t i = 0; i < clean.size(); ++i) {
+        if (clean[i] == '\r') {
+            out += "]]>&#13;<![CDATA[";  // a raw CR would be read back as LF
+        } else if (clean.compare(i, 3, "]]>") == 0) {
+            out += "]]]]><![CDATA[>";
+            i += 2;
+        } else {
+            out += clean[i];
+        }
     }
     return out + "]]>";
 }

@@ -1,6 +1,9 @@
 #include "zarncsv.h"
 
 namespace zarn {
+namespace {
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+}
 
 std::string CsvLine(const std::vector<std::string> &fields) {
     std::string line;
@@ -9,7 +12,10 @@ std::string CsvLine(const std::vector<std::string> &fields) {
             line += ',';
         }
         const std::string &field = fields[i];
-        if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        // A field that starts with a byte-order mark is quoted: at the start of a file the
+        // reader would take the mark for the file's own.
+        if (field.find_first_of(",\"\r\n") == std::string::npos &&
+            field.compare(0, 3, kByteOrderMark) != 0) {
             line += field;
             continue;
         }
@@ -30,15 +36,17 @@ bool CsvReader::Next(std::vector<std::string> &fields) {
     if (!m_error.empty() || m_input.peek() == std::char_traits<char>::eof()) {
         return false;
     }
-    if (m_line == 0 && m_input.peek() == 0xEF) {
+    if (!m_started && m_input.peek() == 0xEF) {
         // A byte-order mark some programs put before UTF-8 text: not part of the first name.
+        // Only the file's very start is looked at, once.
         char mark[3] = {};
         m_input.read(mark, 3);
-        if (std::string(mark, 3) != "\xEF\xBB\xBF") {
+        if (std::string(mark, 3) != kByteOrderMark) {
             m_error = "line 1: the file does not start with text";
             return false;
         }
     }
+    m_started = true;
     ++m_line;
     const int start = m_line;
     std::string field;
@@ -76,8 +84,9 @@ bool CsvReader::Next(std::vector<std::string> &fields) {
         } else if (ch == '\r' && m_input.peek() == '\n') {
             continue;
         } else if (ch == '\r') {
-            m_error = "line " + std::to_string(m_line) +
-                      ": a line ends with a carriage return alone (lines must end with LF or CR LF)";
+            m_error =
+                "line " + std::to_string(m_line) +
+                ": a line ends with a carriage return alone (lines must end with LF or CR LF)";
             return false;
         } else if (wasQuoted) {
             m_error = "line " + std::to_string(m_line) + ": text after a quoted field";

@@ -23,6 +23,7 @@ private:
     std::istream &m_input;
     std::string m_error;
     int m_line = 0;
+    bool m_started = false;  // the file's start (and a byte-order mark there) is behind us
 };
 
 }  // namespace zarn

@@ -125,7 +125,7 @@ protected:
         table.cells = {{"A00001", "ACME", "plain"},
                        {"A00002", "Müller, Söhne", "said \"hello\""},
                        {"A00003", "BETA", "two\r\nlines and ]]> end"},
-                       {"A00004", "GAMMA", "tab\there, ctl\x01 gone"}};
+                       {"A00004", "GAMMA", "tab\there, ctl\x01 gone ]\x01]><i/>"}};
         list.selected = {0, 1, 2};
         exporter = std::make_unique<CZARNListExporter>(
             list, CZARNListExporter::Services{&ui, &desktop, profile.get(), &dialogs,
@@ -184,7 +184,8 @@ TEST_F(ListExportTest, XmlIsWellFormedAndEveryCellReadsBack) {
     exporter->ExportXml(kOpenNever);
     const auto control = ParseXml((folder.Path() / "control.xml").string(), error);
     EXPECT_EQ(error, "");
-    EXPECT_EQ(control[0].at("Note"), "tab\there, ctl gone") << "XML cannot hold \\x01";
+    EXPECT_EQ(control[0].at("Note"), "tab\there, ctl gone ]]><i/>")
+        << "XML cannot hold \\x01, and what is left of the text stays text";
 }
 
 TEST_F(ListExportTest, TheWorkbookHoldsTheTitlesAndCellsAsStrings) {
