@@ -51,6 +51,12 @@ size_t Utf8Length(const std::string &text, size_t i) {
     return length;
 }
 
+// U+FFFE or U+FFFF at text[i], which are well-formed UTF-8 but no XML character.
+bool IsNonCharacter(const std::string &text, size_t i) {
+    return text.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < text.size() &&
+           (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE;
+}
+
 // What an XML 1.0 document can hold of a text: control characters other than tab, line feed
 // and carriage return are dropped; malformed UTF-8 (and U+FFFE, U+FFFF) becomes U+FFFD.
 std::string XmlCharacters(const std::string &text) {
@@ -65,7 +71,7 @@ std::string XmlCharacters(const std::string &text) {
         const size_t length = Utf8Length(text, i);
         if (length == 0) {
             out += "\xEF\xBF\xBD";
-            ++i;
+            i += IsNonCharacter(text, i) ? 3 : 1;  // one mark for the whole character
             continue;
         }
         out.append(text, i, length);

@@ -12,10 +12,10 @@ std::string CsvLine(const std::vector<std::string> &fields) {
             line += ',';
         }
         const std::string &field = fields[i];
-        // A field that starts with a byte-order mark is quoted: at the start of a file the
-        // reader would take the mark for the file's own.
+        // A field that starts as a byte-order mark does (0xEF) is quoted: at the start of a
+        // file the reader would take it for the file's own mark, or refuse it.
         if (field.find_first_of(",\"\r\n") == std::string::npos &&
-            field.compare(0, 3, kByteOrderMark) != 0) {
+            (field.empty() || field[0] != kByteOrderMark[0])) {
             line += field;
             continue;
         }

@@ -35,12 +35,23 @@ std::string UnquoteCsv(const std::string &cell) {
 }
 
 // What XML 1.0 keeps of a text: no control characters but tab and line feed (a carriage
-// return is kept through a reference); malformed UTF-8 becomes U+FFFD.
+// return is kept through a reference); malformed UTF-8 becomes U+FFFD, and so do U+FFFE and
+// U+FFFF, one mark for each.
 bool OnlyDropped(const std::string &original, const std::string &read) {
+    const std::string mark = "\xEF\xBF\xBD";
     size_t r = 0;
     for (size_t i = 0; i < original.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(original[i]);
         if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            continue;
+        }
+        if (original.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < original.size() &&
+            (static_cast<unsigned char>(original[i + 2]) & 0xFE) == 0xBE) {
+            if (read.compare(r, 3, mark) != 0) {
+                return false;
+            }
+            i += 2;
+            r += 3;
             continue;
         }
         if (r < read.size() && read[r] == original[i]) {
