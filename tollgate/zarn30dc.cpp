@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPdfWriter>
 
+#include <algorithm>
+
 namespace {
 
 // Times New Roman's metric twin on Debian (fonts-liberation); the generic serif otherwise.
@@ -66,7 +68,11 @@ int CZARN30PainterDC::LineHeight() const {
 }
 
 int CZARN30PainterDC::AverageCharWidth() const {
-    return QFontMetrics(m_painter.font(), &m_device).averageCharWidth();
+    // Measured on letters as they are drawn: the font's own average (its OS/2 table) counts
+    // every glyph it holds and is wider than text is.
+    static const QString letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const int width = QFontMetrics(m_painter.font(), &m_device).horizontalAdvance(letters);
+    return (width + static_cast<int>(letters.size()) / 2) / static_cast<int>(letters.size());
 }
 
 int CZARN30PainterDC::TextWidth(const std::string &text) const {
@@ -76,18 +82,33 @@ int CZARN30PainterDC::TextWidth(const std::string &text) const {
 
 void CZARN30PainterDC::DrawText(int x, int y, const std::string &text) {
     const QFontMetrics metrics(m_painter.font(), &m_device);
-    m_painter.drawText(x, y + metrics.ascent(), QString::fromStdString(text));
+    // What would pass the printable width is cut with an ellipsis: nothing is drawn beyond it.
+    const QString shown =
+        metrics.elidedText(QString::fromStdString(text), Qt::ElideRight, std::max(0, Width() - x));
+    m_painter.drawText(x, y + metrics.ascent(), shown);
+}
+
+int CZARN30PainterDC::PenWidth() const {
+    return std::max(1, m_device.logicalDpiY() / 72);  // one point
+}
+
+// Lines and frames keep their whole stroke inside the printable area: an edge at its border
+// is drawn half a pen inside it.
+QPoint CZARN30PainterDC::Inside(int x, int y) const {
+    const int half = PenWidth() / 2;
+    return QPoint(std::clamp(x, half, std::max(half, Width() - 1 - half)),
+                  std::clamp(y, half, std::max(half, Height() - 1 - half)));
 }
 
 void CZARN30PainterDC::DrawLine(int x0, int y0, int x1, int y1) {
-    m_painter.setPen(QPen(Qt::black, std::max(1, m_device.logicalDpiY() / 72)));
-    m_painter.drawLine(x0, y0, x1, y1);
+    m_painter.setPen(QPen(Qt::black, PenWidth(), Qt::SolidLine, Qt::FlatCap));
+    m_painter.drawLine(Inside(x0, y0), Inside(x1, y1));
 }
 
 void CZARN30PainterDC::DrawFrame(int left, int top, int right, int bottom) {
-    m_painter.setPen(QPen(Qt::black, std::max(1, m_device.logicalDpiY() / 72)));
+    m_painter.setPen(QPen(Qt::black, PenWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     m_painter.setBrush(Qt::NoBrush);
-    m_painter.drawRect(QRect(QPoint(left, top), QPoint(right, bottom)));
+    m_painter.drawRect(QRect(Inside(left, top), Inside(right, bottom)));
 }
 
 void CZARN30PainterDC::DrawImage(int x, int y, int width, int height, const QImage &image) {

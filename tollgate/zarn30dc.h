@@ -58,6 +58,8 @@ public:
     void DrawImage(int x, int y, int width, int height, const QImage &image) override;
 
 private:
+    int PenWidth() const;
+    QPoint Inside(int x, int y) const;
     QPagedPaintDevice &m_device;
     QPainter m_painter;
     QFont m_fonts[4];

@@ -11,6 +11,7 @@
 #include "zarnfields.h"
 
 const char kReceiptBanner[] = "Kestrava - tape media management";
+const char kBitmapLoaderCaption[] = "Kestrava Tollgate";
 
 namespace {
 
@@ -59,11 +60,18 @@ CZARN30Printer::CZARN30Printer(CZARN10MFC *server, const std::string &headerBitm
     m_charWidth = std::max(1, m_dc.AverageCharWidth());
     const auto load = [&](CDib &dib, const std::string &path, const char *caption,
                           const char *text) {
-        if (dib.Load(path)) {
+        std::string problem;
+        if (dib.Load(path, &problem)) {
             dib.ScaleToWidth(m_width);
-        } else if (showMessage) {
-            showMessage(caption, text);
+            return;
         }
+        if (!showMessage) {
+            return;
+        }
+        if (problem == CDib::kNotABitmap) {
+            showMessage(kBitmapLoaderCaption, "This isn't a bitmap file!");  // the loader's own
+        }
+        showMessage(caption, text);
     };
     load(m_header, headerBitmap, "Header Load Failed",
          "The Output Header failed to load, please see preferences");
@@ -292,18 +300,19 @@ void CZARN30Printer::PrintAddress(const ZARNCUST &customer) {
     PrintLines(address);
 }
 
-// Each line of text (lines end with CR LF; the last need not) drawn at c2, one line apart; an
-// empty text still takes its line.
+// Each line of text drawn at c2, one line apart, whatever ends its lines (CR LF from the store,
+// LF from the prompt's window, a CR alone); the last need not end; an empty text still takes
+// its line.
 void CZARN30Printer::PrintLines(const std::string &text) {
-    const std::string all = text + "\r\n";
     std::size_t from = 0;
-    for (std::size_t end = all.find("\r\n"); end != std::string::npos;
-         end = all.find("\r\n", from)) {
-        std::string line = all.substr(from, end - from);
-        line.erase(std::remove(line.begin(), line.end(), '\n'), line.end());
-        m_dc.DrawText(m_c2, m_y, line);
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n", from);
+        m_dc.DrawText(m_c2, m_y, text.substr(from, end - from));
         Advance(1);
-        from = end + 2;
+        if (end == std::string::npos) {
+            return;
+        }
+        from = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
 }
 
@@ -330,13 +339,14 @@ void CZARN30Printer::PrintDirectionHeading(const CZARN10TreeVolume &item) {
     }
     const int rule = m_y + m_lineHeight;
     m_dc.DrawLine(0, rule, m_width, rule);
-    m_y = rule + m_lineHeight / 5;
+    m_y += m_lineHeight / 5;  // the first row's advance brings it just under the rule
 }
 
 void CZARN30Printer::PrintGridCell(const CZARN10TreeVolume &item) {
     const int n = m_sectionOk + m_sectionNotOk;
-    m_x = m_margin + (n % kColumns) * m_columnWidth;
-    if (m_x == m_margin) {
+    // The cell keeps its column when the row's advance breaks the page (which puts x back).
+    const int x = m_margin + (n % kColumns) * m_columnWidth;
+    if (x == m_margin) {
         Advance(1);
         char label[16];
         std::snprintf(label, sizeof label, "%6.6d", n);
@@ -350,5 +360,6 @@ void CZARN30Printer::PrintGridCell(const CZARN10TreeVolume &item) {
         m_dc.SelectFont(CZARN30DC::kNotOk);
         ++m_sectionNotOk;
     }
+    m_x = x;
     m_dc.DrawText(m_x, m_y, item.volumeSerial);
 }

@@ -15,6 +15,8 @@
 #include "zarn30receiptprompt.h"
 
 extern const char kReceiptBanner[];
+// The caption of the picture loader's own message ("This isn't a bitmap file!").
+extern const char kBitmapLoaderCaption[];
 
 class CZARN30Printer {
 public:

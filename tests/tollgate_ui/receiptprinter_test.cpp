@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -16,6 +20,7 @@
 
 #include "pdfprobe.h"
 #include "qtreceiptprinter.h"
+#include "receiptprintprompt.h"
 #include "recordingtreecontrol.h"
 #include "serverfixture.h"
 #include "supportfixtures.h"
@@ -192,6 +197,14 @@ TEST_F(ReceiptPrinterTest, TheHeaderPictureSpansThePageAndTheTextFollowsIt) {
                   out.substr(0, out.size() - 4) + "'");
 }
 
+TEST_F(ReceiptPrinterTest, APictureThatIsNoBitmapIsSaidSoBeforeItsLoadFails) {
+    const std::string text = folder.WriteFile("header.bmp", "GIF89a, not a bitmap");
+    Print({Volumes("ACME", "LIB1", "VLT1").front()}, text, "");
+    EXPECT_THAT(messages, ::testing::ElementsAre(kBitmapLoaderCaption, "Header Load Failed",
+                                                 "Footer Load Failed"))
+        << "the loader's own box for a file that is no bitmap; an empty path only fails";
+}
+
 TEST_F(ReceiptPrinterTest, AnEmptyAddressOrEmptyBoxNumbersStillTakeTheirLine) {
     const CZARN10TreeVolume *item = Volumes("ACME", "LIB1", "VLT1").front();
     boxes = "B-1";
@@ -248,13 +261,113 @@ TEST_F(LongReceiptTest, APageBreakInsideTheGridGoesOnWithoutTheColumnNumbers) {
     EXPECT_THAT(second, HasSubstr("Page 2"));
     EXPECT_THAT(second, ::testing::Not(HasSubstr("Moving to:")));
     // The rows go on where the first page stopped.
-    const std::regex label("(\\d{6})\\s+G\\d{5}");
+    // The first row of the new page starts with its own first serial, in the first column:
+    // label n, then the n-th item's serial.
+    const std::regex label("(\\d{6})([ \\t]+G\\d{5}|G\\d{5}|)");
     std::smatch found;
-    ASSERT_TRUE(std::regex_search(second, found, label)) << second;
-    EXPECT_GT(std::stoi(found[1].str()), 0);
-    EXPECT_EQ(std::stoi(found[1].str()) % 10, 0);
+    ASSERT_TRUE(std::regex_search(second, found, label)) << second;  // the page's first label
+    const int row = std::stoi(found[1].str());
+    EXPECT_GT(row, 0);
+    EXPECT_EQ(row % 10, 0);
+    EXPECT_THAT(found[2].str(),
+                ::testing::MatchesRegex(
+                    "[ \\t]+" + std::string(items.at(static_cast<size_t>(row))->volumeSerial)))
+        << "the row's first cell is where it belongs, not under its label";
     const std::string last = PdfPageText(pdf, PdfPageCount(pdf));
     EXPECT_THAT(last, HasSubstr("Total Volumes processed=" + std::to_string(items.size())));
+}
+
+// The darkest of a page's pixels in columns from x on (inclusive), as the smallest channel.
+int DarkestFrom(const PageImage &page, int x) {
+    int darkest = 255;
+    for (int y = 0; y < page.height; ++y) {
+        for (int column = x; column < page.width; ++column) {
+            for (int channel : page.Pixel(column, y)) {
+                darkest = std::min(darkest, channel);
+            }
+        }
+    }
+    return darkest;
+}
+
+TEST_F(ReceiptPrinterTest, NothingIsDrawnOutsideThePrintableWidth) {
+    server.Admin().Run(
+        "UPDATE customers SET name = 'Acme Insurance and Reinsurance Holdings International'");
+    std::vector<const CZARN10TreeVolume *> items;
+    for (const char *customer : {"ACME", "BETA"}) {
+        for (CZARN10TreeVolume *volume : Volumes(customer, "LIB1", "VLT1")) {
+            items.push_back(volume);
+        }
+    }
+    boxes = std::string(120, 'W');  // wider than the page
+    const std::string pdf = Print(items);
+    const int pages = PdfPageCount(pdf);
+    ASSERT_GE(pages, 2);
+    for (int page = 1; page <= pages; ++page) {
+        // A4 at 72 dpi: 595 points wide, the printable width ends 36 points from the edge.
+        EXPECT_GE(DarkestFrom(PdfRenderPage(pdf, page), 595 - 36 + 1), 250) << "page " << page;
+    }
+    EXPECT_THAT(PdfPageText(pdf, 1), HasSubstr("Preparation Time:"));
+}
+
+TEST_F(ReceiptPrinterTest, TheFirstRowOfAGridStandsJustUnderTheColumnRule) {
+    const PageImage page = PdfRenderPage(Print({Volumes("ACME", "LIB1", "VLT1").front()}), 1);
+    // The rule under the column numbers: the last line dark across the printable width (the
+    // customer box's edges come before it).
+    int rule = -1;
+    for (int y = 0; y < page.height; ++y) {
+        int dark = 0;
+        for (int x = 40; x < 555; ++x) {
+            dark += page.Pixel(x, y)[0] < 128 ? 1 : 0;
+        }
+        rule = dark > 500 ? y : rule;
+    }
+    ASSERT_GT(rule, 0);
+    int firstInk = -1;  // of the row label "000000" at the left edge
+    for (int y = rule + 2; y < page.height && firstInk < 0; ++y) {
+        for (int x = 36; x < 80 && firstInk < 0; ++x) {
+            firstInk = page.Pixel(x, y)[0] < 128 ? y : -1;
+        }
+    }
+    ASSERT_GT(firstInk, 0);
+    // Heading lines are about 11.5 points: a fifth of one and the digits' own top space, not
+    // a blank line.
+    EXPECT_LT(firstInk - rule, 8) << "rule at " << rule << ", row at " << firstInk;
+}
+
+TEST_F(ReceiptPrinterTest, BoxNumbersTypedOnLinesInThePromptPrintOnLines) {
+    const std::string pdf = (folder.Path() / "boxes.pdf").string();
+    QtReceiptPrinter printer(*station, nullptr);
+    printer.afterDialog = [&](QPrinter &device) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setOutputFileName(QString::fromStdString(pdf));
+    };
+    // The print dialog, then the prompt: typed into as the operator types.
+    QTimer answering;
+    bool typed = false;
+    QObject::connect(&answering, &QTimer::timeout, [&]() {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *prompt = dynamic_cast<CReceiptPrintPrompt *>(modal);
+        if (prompt && !typed) {
+            typed = true;
+            auto *boxes = prompt->findChild<QPlainTextEdit *>("boxNumbers");
+            boxes->setFocus();
+            for (const char *box : {"BOX-001", "BOX-002", "BOX-003"}) {
+                QTest::keyClicks(boxes, box);
+                QTest::keyClick(boxes, Qt::Key_Return);
+            }
+            prompt->findChild<QCheckBox *>("allowNoCharge")->setChecked(true);
+            QTest::mouseClick(prompt->findChild<QPushButton *>("ok"), Qt::LeftButton);
+        } else if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && !prompt) {
+            dialog->accept();  // the print dialog
+        }
+    });
+    answering.start(50);
+    ASSERT_TRUE(printer.Print({Volumes("ACME", "LIB1", "VLT1").front()}, "", ""));
+    ASSERT_TRUE(typed);
+    const std::string text = PdfPageText(pdf, 1);
+    const std::regex lines("Boxes:\\s+BOX-001\\s*\\n\\s*BOX-002\\s*\\n\\s*BOX-003\\s*\\n");
+    EXPECT_TRUE(std::regex_search(text, lines)) << text;
 }
 
 TEST_F(ReceiptPrinterTest, TheProgramsPrinterAsksThePrintDialogAndPrintsOnlyWhenAccepted) {
