@@ -15,9 +15,12 @@
 class CDib {
 public:
     static constexpr std::size_t kMaxPathLength = 255;
+    // Why a file that does not start with "BM" is refused.
+    static constexpr const char *kNotABitmap = "not a bitmap file";
 
     // Reads a .bmp file; false (problem says why) for an empty or over-long path, a file that
-    // cannot be read, or one whose header does not fit its content.
+    // is not a regular file or cannot be read, or one whose header does not fit its content.
+    // No more of the file is read than its headers claim.
     bool Load(const std::string &path, std::string *problem = nullptr);
     // The same from a file's bytes already in memory.
     bool LoadBytes(const std::string &bytes, std::string *problem = nullptr);

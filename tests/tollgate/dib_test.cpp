@@ -4,7 +4,10 @@
 
 #include <QImage>
 
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -112,6 +115,99 @@ TEST(Dib, FilesThatClaimMoreThanTheyHoldAreRefused) {
     EXPECT_FALSE(dib.Load((folder.Path() / "missing.bmp").string()));
     EXPECT_FALSE(dib.Load(std::string(300, 'x')));
     EXPECT_FALSE(dib.LoadBytes("BM"));
+}
+
+// A 2 x 2 picture with bit fields, as image tools write them: red, green, blue and white;
+// infoSize 40 puts the masks after the header, 124 (a version-5 header) inside it.
+std::string BitFieldBytes(int bitsPerPixel, uint32_t infoSize) {
+    const bool wide = bitsPerPixel == 32;
+    const uint32_t masks[] = {wide ? 0x00FF0000u : 0xF800u, wide ? 0x0000FF00u : 0x07E0u,
+                              wide ? 0x000000FFu : 0x001Fu, wide ? 0xFF000000u : 0u};
+    const std::size_t maskBytes = infoSize == 40 ? 12 : 0;
+    const std::size_t stride = wide ? 8 : 4;
+    const std::size_t bitsAt = 14 + infoSize + maskBytes;
+    std::string bytes(bitsAt + 2 * stride, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    Put32(bytes, 2, static_cast<uint32_t>(bytes.size()));
+    Put32(bytes, 10, static_cast<uint32_t>(bitsAt));
+    Put32(bytes, 14, infoSize);
+    Put32(bytes, 18, 2);
+    Put32(bytes, 22, 2);
+    bytes[26] = 1;  // planes
+    bytes[28] = static_cast<char>(bitsPerPixel);
+    Put32(bytes, 30, 3);  // bit fields
+    for (int i = 0; i < (infoSize == 40 ? 3 : 4); ++i) {
+        Put32(bytes, 14 + 40 + 4 * static_cast<std::size_t>(i), masks[i]);
+    }
+    // Bottom row first: red, green; then blue, white.
+    const uint32_t pixels[] = {wide ? 0xFFFF0000u : 0xF800u, wide ? 0xFF00FF00u : 0x07E0u,
+                               wide ? 0xFF0000FFu : 0x001Fu, wide ? 0xFFFFFFFFu : 0xFFFFu};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::size_t at = bitsAt + (i / 2) * stride + (i % 2) * (wide ? 4 : 2);
+        for (std::size_t k = 0; k < (wide ? 4u : 2u); ++k) {
+            bytes[at + k] = static_cast<char>(pixels[i] >> (8 * k));
+        }
+    }
+    return bytes;
+}
+
+TEST(Dib, BitFieldPicturesWhoseMasksFitAreRead) {
+    for (const auto &[bits, info] :
+         {std::pair{16, 40u}, std::pair{32, 40u}, std::pair{32, 124u}, std::pair{16, 124u}}) {
+        CDib dib;
+        std::string problem;
+        ASSERT_TRUE(dib.LoadBytes(BitFieldBytes(bits, info), &problem))
+            << bits << " bits, header " << info << ": " << problem;
+        const QImage image = dib.Image().convertToFormat(QImage::Format_RGB32);
+        // Five or six bits a channel come back within a step of eight.
+        const auto near = [&](int x, int y, QRgb expected) {
+            const QRgb got = image.pixel(x, y);
+            return std::abs(qRed(got) - qRed(expected)) < 8 &&
+                   std::abs(qGreen(got) - qGreen(expected)) < 8 &&
+                   std::abs(qBlue(got) - qBlue(expected)) < 8;
+        };
+        EXPECT_TRUE(near(0, 1, qRgb(255, 0, 0))) << bits << "/" << info;
+        EXPECT_TRUE(near(1, 1, qRgb(0, 255, 0))) << bits << "/" << info;
+        EXPECT_TRUE(near(0, 0, qRgb(0, 0, 255))) << bits << "/" << info;
+        EXPECT_TRUE(near(1, 0, qRgb(255, 255, 255))) << bits << "/" << info;
+    }
+    std::string overlapping = BitFieldBytes(32, 40);
+    Put32(overlapping, 14 + 44, 0x00FF0000u);  // green's mask is red's
+    std::string cut = BitFieldBytes(16, 40);
+    cut.resize(14 + 40 + 6);  // the masks end past the file
+    std::string sixteen = BitFieldBytes(16, 40);
+    Put32(sixteen, 14 + 40, 0xF8000000u);  // beyond 16 bits
+    for (const std::string &bytes : {overlapping, cut, sixteen}) {
+        CDib dib;
+        std::string problem;
+        EXPECT_FALSE(dib.LoadBytes(bytes, &problem));
+        EXPECT_FALSE(problem.empty());
+    }
+}
+
+TEST(Dib, OnlyRegularFilesAreReadAndNoMoreThanTheirHeadersClaim) {
+    TempDir folder;
+    CDib dib;
+    std::string problem;
+    EXPECT_FALSE(dib.Load("/dev/zero", &problem)) << "a device never ends";
+    EXPECT_EQ(problem, "not a regular file");
+    const std::string fifo = (folder.Path() / "fifo.bmp").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(dib.Load(fifo, &problem)) << "nobody writes: must not wait";
+    EXPECT_EQ(problem, "not a regular file");
+    EXPECT_FALSE(dib.Load(folder.WriteFile("notes.bmp", "Dear operator,\n"), &problem));
+    EXPECT_EQ(problem, CDib::kNotABitmap);
+    // A picture followed by a gigabyte of nothing is read as the picture it claims to be.
+    const std::string good = BitmapBytes(folder, Sample(QImage::Format_RGB32));
+    const std::string padded = (folder.Path() / "padded.bmp").string();
+    {
+        std::ofstream file(padded, std::ios::binary);
+        file << good;
+    }
+    std::filesystem::resize_file(padded, std::uintmax_t{1} << 30);
+    EXPECT_TRUE(dib.Load(padded, &problem)) << problem;
+    EXPECT_EQ(dib.Width(), 7);
 }
 
 }  // namespace
