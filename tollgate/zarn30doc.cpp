@@ -340,24 +340,37 @@ bool CZARN30Doc::PrintBlankShipListQueue() {
     for (const CZARN10TreeVolume &blank : blankShipListQueue) {
         blanks.push_back(&blank);
     }
-    if (!receiptPrinter || !receiptPrinter->Print(blanks, settings.block.receiptHeader,
-                                                  settings.block.receiptFooter)) {
+    if (blanks.empty() || !receiptPrinter ||
+        !receiptPrinter->Print(blanks, settings.block.receiptHeader,
+                               settings.block.receiptFooter)) {
         return false;  // what is still queued prints next time
     }
     blankShipListQueue.clear();
     return true;
 }
 
+namespace {
+bool IsOnReceipt(const CZARN10TreeVolume &item) {
+    return item.state == 0 || item.state == 1;
+}
+}  // namespace
+
+bool CZARN30Doc::HasReceiptsToPrint() const {
+    return std::any_of(toScanList.begin(), toScanList.end(),
+                       [](const CZARN10TreeVolume *item) { return IsOnReceipt(*item); });
+}
+
 bool CZARN30Doc::PrintReceipts() {
     SortToScan(0);
     std::vector<const CZARN10TreeVolume *> printed;
     for (const CZARN10TreeVolume *item : toScanList) {
-        if (item->state == 0 || item->state == 1) {
+        if (IsOnReceipt(*item)) {
             printed.push_back(item);
         }
     }
-    if (!receiptPrinter || !receiptPrinter->Print(printed, settings.block.receiptHeader,
-                                                  settings.block.receiptFooter)) {
+    if (printed.empty() || !receiptPrinter ||
+        !receiptPrinter->Print(printed, settings.block.receiptHeader,
+                               settings.block.receiptFooter)) {
         return false;
     }
     unprinted = 0;

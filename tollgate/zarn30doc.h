@@ -109,9 +109,12 @@ public:
     void SetContainer(int number, const std::string &name);
     void AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code);
     void QueueBlankShipList(CZARN10TreeMedia *media);
-    // Both answer whether the run printed; only a printed run clears what it printed.
+    // Both answer whether the run printed; only a printed run clears what it printed, and a
+    // run with nothing to print is not started.
     bool PrintBlankShipListQueue();
     bool PrintReceipts();
+    // Whether "Print Receipts" would print anything: a To-Scan item scanned or not scanned.
+    bool HasReceiptsToPrint() const;
     // The exit and rebuild checks: false when the operator chose to stay.
     bool CanExit();
     bool CanRebuild();

@@ -11,6 +11,8 @@
 
 namespace {
 
+const char kNothingToPrint[] = "There are no receipts to print";
+
 std::string Formatted(const char *format, ...) __attribute__((format(printf, 1, 2)));
 std::string Formatted(const char *format, ...) {
     char text[512];
@@ -447,6 +449,13 @@ void CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
 }
 
 bool CZARN30MainLogic::PrintReceipts() {
+    if (!m_doc.HasReceiptsToPrint()) {
+        m_speaker.Speak(kNothingToPrint);
+        m_doc.Ui().MessageBox(std::string(kNothingToPrint) +
+                                  ": no volume on the To-Scan list is scanned or still to scan.",
+                              "Print Receipts", zarn::kBoxOk | zarn::kBoxIconInformation);
+        return true;
+    }
     doneFlags |= kDoneReceiptsPrinted;
     const bool printed = m_doc.PrintReceipts();
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);

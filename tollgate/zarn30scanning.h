@@ -48,7 +48,8 @@ public:
     // False when the query exceptions refused the start.
     bool StartScan();
     void UpdateServer();
-    // True when the receipts were printed.
+    // False when receipts were to be printed and were not (cancelled, no printer, a failure);
+    // with nothing to print the operator is told so, and nothing is marked printed.
     bool PrintReceipts();
     // Shows the result list when any write failed.
     void AutoComplete();

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QTabWidget>
 
+#include "receiptprinter.h"
 #include "windowfixture.h"
 
 using namespace zarn;
@@ -46,6 +47,29 @@ TEST_F(MainWindowTest, ADayAtTheStationStepByStep) {
     EXPECT_TRUE(frame->Command(kCmdStartScan)->isCheckable());
     tabs.setCurrentIndex(1);
     Grab("tollgate-scanned.png");
+}
+
+TEST_F(MainWindowTest, AReceiptRunWithNothingToPrintPrintsNothingAndSaysSo) {
+    struct CountingPrinter : ReceiptPrinter {
+        int runs = 0;
+        bool Print(const std::vector<const CZARN10TreeVolume *> &, const std::string &,
+                   const std::string &) override {
+            ++runs;
+            return true;
+        }
+    } printer;
+    doc->receiptPrinter = &printer;
+    doc->unprinted = 1;
+    ui.Answer(kAnswerOk);
+    frame->OnCommand(kCmdPrintReceipts);  // the To-Scan list is empty
+    EXPECT_EQ(printer.runs, 0);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Print Receipts");
+    EXPECT_THAT(ui.boxes[0].text, ::testing::StartsWith("There are no receipts to print"));
+    EXPECT_EQ(voice->spoken.back(), "There are no receipts to print");
+    EXPECT_EQ(doc->unprinted, 1) << "nothing is marked printed";
+    EXPECT_FALSE(frame->Command(kCmdPrintReceipts)->isChecked());
+    doc->receiptPrinter = nullptr;
 }
 
 TEST_F(MainWindowTest, TheMenusCarryTheStationsCommands) {
