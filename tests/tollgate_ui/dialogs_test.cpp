@@ -189,4 +189,37 @@ TEST(ReceiptPrintPromptWindow, OkEscapeAndClosingAllAskTheSameAndTheLinesArePost
     EXPECT_FALSE(posted.next()) << "one line, posted once";
 }
 
+TEST(ReceiptPrintPromptWindow, ArrowsStayWithinTheirRangeWhereTypedValuesNeedNot) {
+    CZARN30ReceiptPrompt prompt(nullptr, nullptr);
+    CReceiptPrintPrompt dialog(prompt, nullptr);
+    prompt.BeginShowing();
+    dialog.show();
+    auto *days = dialog.findChild<QSpinBox *>("days");
+    auto *quantity = dialog.findChild<QSpinBox *>("line1Quantity");
+    days->setFocus();
+    days->setValue(0);
+    QTest::keyClick(days, Qt::Key_Down);
+    EXPECT_EQ(days->value(), 0) << "the arrows do not go below 0";
+    days->setValue(1023);
+    QTest::keyClick(days, Qt::Key_PageUp);
+    EXPECT_EQ(days->value(), 1024);
+    QTest::keyClick(days, Qt::Key_Up);
+    EXPECT_EQ(days->value(), 1024);
+    days->selectAll();
+    QTest::keyClicks(days, "-3");
+    EXPECT_EQ(days->value(), -3) << "typed, any day count";
+
+    quantity->setFocus();
+    quantity->selectAll();
+    QTest::keyClicks(quantity, "5000000");
+    EXPECT_EQ(quantity->value(), 5000000) << "typed, up to 9,999,999";
+    QTest::keyClick(quantity, Qt::Key_Up);
+    EXPECT_EQ(quantity->value(), 5000000);
+    QTest::keyClick(quantity, Qt::Key_Down);
+    EXPECT_EQ(quantity->value(), 1024) << "an arrow brings it back within 0..1024";
+    quantity->setValue(0);
+    QTest::keyClick(quantity, Qt::Key_Down);
+    EXPECT_EQ(quantity->value(), 0);
+}
+
 }  // namespace
