@@ -9,7 +9,7 @@
 #include "benchstore.h"
 #include "serverfixture.h"
 #include "zarnadmin.h"
-#include "zarnshelverscanning.h"
+#include "zarnshelverview.h"
 
 using namespace zarn;
 using namespace zarn::bench;
@@ -34,7 +34,7 @@ void OneShelvingScan(benchmark::State &state, Backend backend) {
     bar.currentSlot = 1;
     bar.autoIncrement = 1;
     int answered = 0;
-    CZARNShelverScanning scanning(*station, bar, [](const std::string &) {});
+    CZARNShelverView scanning(*station, bar, [](const std::string &) {});
     std::unique_ptr<PlainVolumeWriter> plain = PlainVolumeWriter::Open(server.Settings());
     Latencies project, baseline;
     long next = 0;

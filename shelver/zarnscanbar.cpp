@@ -4,6 +4,8 @@
 
 namespace {
 const char kOptions[] = "Options";
+// Zone slots have no levels: a level-slot code would otherwise become a wrapped number.
+const char kLevelSlotRefused[] = "A slot with a level is not a zone slot; the slot stays ";
 
 std::string Text(const char (&field)[10]) {
     return zarn::ReadField(field);
@@ -38,7 +40,7 @@ void CZARNShelverScanBar::FillZones(CZARN10MFC &server) {
     Changed();
 }
 
-std::string CZARNShelverScanBar::OnZoneSlot(uint32_t zone, uint32_t slot) {
+std::string CZARNShelverScanBar::OnZoneSlot(uint32_t zone, int32_t slot) {
     std::string message = "Failed to set new zone";
     if (zone != 0) {
         if (const ZARNZONEEx *entry = zones.Find(zone)) {
@@ -46,12 +48,26 @@ std::string CZARNShelverScanBar::OnZoneSlot(uint32_t zone, uint32_t slot) {
             currentZone = zone;
         }
     }
-    if (slot != 0) {
-        currentSlot = slot;
+    if (slot < 0) {
+        message = kLevelSlotRefused + std::to_string(currentSlot);
+    } else if (slot != 0) {
+        currentSlot = static_cast<uint32_t>(slot);
         message = "New slot set to " + std::to_string(slot);
     }
     Changed();
     return message;
+}
+
+std::vector<std::string> CZARNShelverScanBar::OptionNotes() const {
+    if (presumeNew) {
+        return {addSuffix ? "all scanned volumes are presumed new; known volumes are added again"
+                            " with a suffix"
+                          : "all scanned volumes are presumed new; known volumes are refused"};
+    }
+    if (addSuffix) {
+        return {"duplicate volumes are added with a suffix"};
+    }
+    return {};
 }
 
 std::string CZARNShelverScanBar::LocationText() const {

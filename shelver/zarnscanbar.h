@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "zarnprofile.h"
 #include "zarnzonelist.h"
@@ -32,8 +33,13 @@ public:
     void FillZones(CZARN10MFC &server);
     // The operator chose a zone from the list.
     void ChooseZone(uint32_t zone) { currentZone = zone; }
-    // Message 1125 from the scan dialog; returns what is spoken.
-    std::string OnZoneSlot(uint32_t zone, uint32_t slot);
+    // Message 1125 from the scan dialog; returns what is spoken. A slot code with a level
+    // ("S:3/12", a negative slot) names no slot of a zone: it is refused and the slot stays.
+    std::string OnZoneSlot(uint32_t zone, int32_t slot);
+    // What the ticked options do to known volumes, for the operator to be told: none when
+    // neither "Presume all scanned volumes are new" nor "Add incremental suffix to duplicate
+    // volumes" is ticked.
+    std::vector<std::string> OptionNotes() const;
     // "ZONE:slot" of the current zone and slot; "Internal Error" when no zone has the number.
     std::string LocationText() const;
     // After a volume was placed: the slot to speak; the slot steps on when told to.

@@ -1,6 +1,7 @@
 #include "scandialogbar.h"
 
-#include <QIntValidator>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include "ui_scandialogbar.h"
 #include "zarnfields.h"
@@ -8,21 +9,31 @@
 CScanDialogBar::CScanDialogBar(CZARNShelverScanBar &state, QWidget *parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::CScanDialogBar>()), m_state(state) {
     m_ui->setupUi(this);
-    m_ui->slot->setValidator(new QIntValidator(0, 999999, m_ui->slot));
+    // Slots are unsigned 32-bit numbers: up to ten digits, and no more than 4294967295.
+    m_ui->slot->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{0,10}"), m_ui->slot));
     connect(m_ui->zone, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_showing && index >= 0) {
             m_state.ChooseZone(m_ui->zone->itemData(index).toUInt());
         }
     });
     connect(m_ui->slot, &QLineEdit::textChanged, this, [this](const QString &text) {
-        if (!m_showing) {
-            m_state.currentSlot = text.toUInt();  // each change takes effect at once
+        if (m_showing) {
+            return;
+        }
+        bool fits = false;
+        const uint slot = text.toUInt(&fits);
+        if (fits || text.isEmpty()) {
+            m_state.currentSlot = slot;  // each change takes effect at once
+        } else {
+            ShowMembers();  // beyond 32 bits: the slot stays as it was
         }
     });
     const auto follow = [this](QCheckBox *box, int &flag) {
         connect(box, &QCheckBox::toggled, this, [this, &flag](bool on) {
             if (!m_showing) {
                 flag = on ? 1 : 0;
+                ShowOptionNotice();
             }
         });
     };
@@ -66,4 +77,13 @@ void CScanDialogBar::ShowMembers() {
     m_ui->addSuffix->setChecked(m_state.addSuffix != 0);
     m_ui->noContainerSlot->setChecked(m_state.noContainerSlot != 0);
     m_showing = false;
+    ShowOptionNotice();
+}
+
+void CScanDialogBar::ShowOptionNotice() {
+    const std::vector<std::string> notes = m_state.OptionNotes();
+    m_ui->optionNotice->setVisible(!notes.empty());
+    m_ui->optionNotice->setText(
+        notes.empty() ? QString() : "\u26A0 Note: " + QString::fromStdString(notes.front()));
+    m_ui->optionNotice->setStyleSheet("font-weight: bold;");
 }

@@ -24,6 +24,8 @@ public:
     Ui::CScanDialogBar &Controls() { return *m_ui; }
 
 private:
+    // While an option changes what a scan does to known volumes, the bar says so.
+    void ShowOptionNotice();
     std::unique_ptr<Ui::CScanDialogBar> m_ui;
     CZARNShelverScanBar &m_state;
     bool m_showing = false;

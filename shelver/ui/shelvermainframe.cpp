@@ -32,14 +32,22 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     dock->addWidget(m_barWindow);
     addToolBar(Qt::TopToolBarArea, dock);
 
-    m_scanning = std::make_unique<CZARNShelverScanning>(
-        server, *m_bar, [this](const std::string &text) { Speak(text); });
-    m_source = std::make_unique<CZARNShelverListSource>(*m_scanning);
+    m_view = std::make_unique<CZARNShelverView>(server, *m_bar,
+                                                [this](const std::string &text) { Speak(text); });
+    m_source = std::make_unique<CZARNShelverListSource>(*m_view);
     m_list = new zarn::CZARNListCtrl(m_source.get(), m_services.list, this);
     m_list->setObjectName("scannedObjects");
     m_list->Header()->setStretchLastSection(true);
     setCentralWidget(m_list);
-    m_scanning->onAppended = [this]() { m_list->Refresh(); };
+    m_view->onAppended = [this]() {
+        m_list->Refresh();
+        m_list->ReportView()->scrollToBottom();  // the newest row in sight
+    };
+    // Every answer is shown as well as spoken, until the next one.
+    m_view->onAnswered = [this](const std::string &scanned, const std::string &answer) {
+        statusBar()->showMessage(
+            QString::fromStdString(scanned.empty() ? answer : scanned + ": " + answer));
+    };
     m_list->Refresh();
 
     QMenu *file = menuBar()->addMenu("&File");
@@ -63,14 +71,15 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
 
 CMainFrame::~CMainFrame() {
     // The windows show the state held here: they go first.
-    m_scanning->onAppended = nullptr;
+    m_view->onAppended = nullptr;
+    m_view->onAnswered = nullptr;
     delete m_list;
     delete m_barWindow;
 }
 
 intptr_t CMainFrame::HandleMessage(const zarn::WindowMessage &message) {
     if (message.id != zarn::kMsgSplashClosed) {
-        return m_scanning->HandleMessage(message);
+        return m_view->HandleMessage(message);
     }
     m_server.Logon(0);
     m_bar->FillZones(m_server);
@@ -85,7 +94,7 @@ void CMainFrame::Speak(const std::string &text) {
 }
 
 void CMainFrame::Scan() {
-    m_scanning->Scan();
+    m_view->Scan();
 }
 
 void CMainFrame::contextMenuEvent(QContextMenuEvent *event) {

@@ -11,7 +11,7 @@
 #include "scandialogbar.h"
 #include "zarnlistctrl.h"
 #include "zarnmessages.h"
-#include "zarnshelverscanning.h"
+#include "zarnshelverview.h"
 #include "zarnvoice.h"
 #include "zarnwinapp.h"
 
@@ -39,7 +39,7 @@ public:
     void Scan();
     CZARNShelverScanBar &ScanBar() { return *m_bar; }
     CScanDialogBar &ScanBarWindow() { return *m_barWindow; }
-    CZARNShelverScanning &Scanning() { return *m_scanning; }
+    CZARNShelverView &View() { return *m_view; }
     zarn::CZARNListCtrl &List() { return *m_list; }
     bool SpeechDisabled() const { return m_voice == nullptr; }
 
@@ -63,7 +63,7 @@ private:
     CZARNShelverServices m_services;
     std::unique_ptr<zarn::Voice> m_voice;
     std::unique_ptr<CZARNShelverScanBar> m_bar;
-    std::unique_ptr<CZARNShelverScanning> m_scanning;
+    std::unique_ptr<CZARNShelverView> m_view;
     std::unique_ptr<CZARNShelverListSource> m_source;
     CScanDialogBar *m_barWindow;
     zarn::CZARNListCtrl *m_list;

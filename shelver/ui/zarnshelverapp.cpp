@@ -8,9 +8,11 @@
 #include <map>
 
 #include "ui_scandialogbar.h"
+#include "zarnbarcode.h"
 #include "zarnfirstrun.h"
 #include "zarnqtscandialog.h"
 #include "zarnresources.h"
+#include "zarnsession.h"
 #include "zarnsplash.h"
 
 const char CZARNShelverApp::kProgramName[] = "Kestrava Shelver";
@@ -141,6 +143,14 @@ bool CZARNShelverApp::InitInstance() {
     m_frame = std::make_unique<CMainFrame>(*this, m_doc->server, services);
     m_presenters.SetParent(m_frame.get());
     m_frame->show();
+    // The Shelver's own configuration: its bar-code grammar and variables, as the Tollgate's.
+    ReadConfiguration("ZARNShelver.cfg");
+    std::string grammarProblem;
+    m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
+    if (!grammarProblem.empty()) {
+        Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
+                        zarn::kBoxOk | zarn::kBoxIconWarning);
+    }
     if (replay || !m_options.splash) {
         zarn::SendWindowMessage(m_frame->Messages(), {zarn::kMsgSplashClosed, 0, 0, {}});
     } else {

@@ -12,16 +12,12 @@
 #include "zarnqtpresenters.h"
 #include "zarnqtuiservices.h"
 #include "zarnreplay.h"
+#include "zarnshelverdoc.h"
 
 struct CZARNShelverOptions {
     std::string replayFile;
     std::string speechLog;
     bool splash = true;
-};
-
-// The document: the one server connection, nothing to load or save.
-struct CZARNShelverDoc {
-    CZARN10MFC server{0};
 };
 
 class CZARNShelverApp : public zarn::CZARNWinApp {

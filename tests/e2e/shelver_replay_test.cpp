@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -100,6 +101,33 @@ TEST(ShelverReplay, VolumesArePlacedWhereTheScanBarSays) {
                         " WHERE a.volume = 'AB0001' AND b.volume = 'NEW0001'"));
     ASSERT_TRUE(containers.next());
     EXPECT_TRUE(containers.value(0).toBool()) << "the new volume is in the scanned container";
+}
+
+TEST(ShelverReplay, TheShelverReadsItsOwnConfiguration) {
+    TempDir folder;
+    const std::string database = (folder.Path() / "kestrava.db").string();
+    ASSERT_EQ(std::system(
+                  ("env ZARNDATABASE='" + database + "' '" + ZARN_SERVER_TOOL + "' demo >/dev/null")
+                      .c_str()),
+              0);
+    // Found where an installed program looks: the user's configuration folder.
+    std::filesystem::create_directories(folder.Path() / "config" / "Quillfen");
+    folder.WriteFile("config/Quillfen/ZARNShelver.cfg",
+                     "barcodes = { zone_prefix = \"ZN\"; slot_prefix = \"SL\"; };\n");
+    const std::string replay = folder.WriteFile("shelf.txt", "@scan\nZN1\nSL4\nZ:2\n@end-scan\n");
+    const std::string speech = (folder.Path() / "speech.txt").string();
+    const std::string command =
+        "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen HOME='" +
+        folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
+        "/config' ZARNDATABASE='" + database + "' ZARNUPDATESERVER=127.0.0.1:1 timeout 120 '" +
+        ZARN_SHELVER + "' --replay '" + replay + "' --speech-log '" + speech + "' 2>'" +
+        (folder.Path() / "stderr.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << Read((folder.Path() / "stderr.txt").string());
+    EXPECT_THAT(Lines(speech), ElementsAre("New zone set to Library A", "New slot set to 4",
+                                           "Bar code not recognised"))
+        << "the file's markers, and the built-in ones no longer";
+    EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
+                ::testing::Not(HasSubstr("Configuration Error")));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "zarnfields.h"
 #include "zarnheadless.h"
 #include "zarnsession.h"
-#include "zarnshelverscanning.h"
+#include "zarnshelverview.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -23,7 +23,7 @@ protected:
     std::unique_ptr<Profile> profile;
     std::unique_ptr<CZARN10MFC> station;
     std::unique_ptr<CZARNShelverScanBar> bar;
-    std::unique_ptr<CZARNShelverScanning> scanning;
+    std::unique_ptr<CZARNShelverView> scanning;
     std::vector<std::string> spoken;
 
     void SetUp() override {
@@ -39,7 +39,7 @@ protected:
         profile = std::make_unique<Profile>("ZARNShelver");
         bar = std::make_unique<CZARNShelverScanBar>(*profile);
         bar->FillZones(*station);
-        scanning = std::make_unique<CZARNShelverScanning>(
+        scanning = std::make_unique<CZARNShelverView>(
             *station, *bar, [this](const std::string &text) { spoken.push_back(text); });
     }
 
@@ -95,7 +95,8 @@ TEST_P(ShelvingTest, KnownVolumesAreMovedAndTheSlotStepsOn) {
     EXPECT_EQ(Stored("A00001")->locations[0].slot, 7);
     EXPECT_EQ(Stored("A00002")->locations[0].slot, 8);
     EXPECT_EQ(Stored("B00001", "BETA")->locations[0].slot, 9);
-    EXPECT_THAT(Row(1), ElementsAre("2", "ACME", "LTO9", "A00002", "LIB-A:8", ""));
+    EXPECT_THAT(Row(1), ElementsAre("2", "ACME", "LTO9", "A00002", "LIB-A:8", "", "8"))
+        << "the row shows what was said";
 }
 
 TEST_P(ShelvingTest, ContainersBecomeCurrentAndAreSlottedUnlessToldNot) {
@@ -108,7 +109,8 @@ TEST_P(ShelvingTest, ContainersBecomeCurrentAndAreSlottedUnlessToldNot) {
 
     bar->noContainerSlot = 0;
     EXPECT_EQ(Scan("ACME", "LTO9", "C00001"), 1);
-    EXPECT_THAT(Row(0), ElementsAre("1", "ACME", "LTO9", "C00001", "LIB-A:20", "ACME.LTO9.C00001"));
+    EXPECT_THAT(Row(0), ElementsAre("1", "ACME", "LTO9", "C00001", "LIB-A:20", "ACME.LTO9.C00001",
+                                    "New container set; 20"));
     EXPECT_EQ(Stored("C00001")->locations[0].slot, 20);
 
     // A known volume shows the container but keeps its own number; a new one takes it.

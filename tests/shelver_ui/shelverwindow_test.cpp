@@ -3,11 +3,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -37,11 +43,11 @@ std::string ScreenshotPath(const char *name) {
     return (std::filesystem::path(folder ? folder : ".") / name).string();
 }
 
-class ShelverWindowTest : public ::testing::Test {
+class ShelverWindowTest : public ::testing::TestWithParam<Backend> {
 protected:
     TempDir folder;
     ScopedEnvironment updates{"ZARNUPDATESERVER", "127.0.0.1:1"};
-    TestServer server{Backend::SQLite};
+    TestServer server{GetParam()};
     QtPresenterFactory presenters;
     ScriptedUiServices ui;
     ScriptedDesktop desktop;
@@ -50,8 +56,13 @@ protected:
     std::unique_ptr<CZARN10MFC> connection;
     std::unique_ptr<CMainFrame> frame;
     RecordingVoice *voice = nullptr;
+    CZARNShelverServices shelver;
 
     void SetUp() override {
+        if (!server.Configured()) {
+            GTEST_SKIP() << server.Unavailable();
+        }
+        ASSERT_TRUE(server.Available()) << server.Unavailable();
         Profile::RedirectForTests(folder.Path().string());
         SetPresenterFactory(&presenters);
         RegisterShelverMenus();
@@ -61,7 +72,6 @@ protected:
         app->InitFramework("Kestrava Shelver", "", "Aug 14 2018");
         connection = std::make_unique<CZARN10MFC>(0);
         connection->Session()->settings = server.Settings();
-        CZARNShelverServices shelver;
         shelver.list = {&ui, &desktop, &app->GetProfile(), &exportDialogs, "Kestrava Shelver", ""};
         shelver.voice = [this]() {
             auto made = std::make_unique<RecordingVoice>();
@@ -96,7 +106,7 @@ protected:
     }
 };
 
-TEST_F(ShelverWindowTest, ZonesSlotsAndThreeVolumesFromSlotSeven) {
+TEST_P(ShelverWindowTest, ZonesSlotsAndThreeVolumesFromSlotSeven) {
     Ui::CScanDialogBar &bar = frame->ScanBarWindow().Controls();
     ASSERT_EQ(bar.zone->count(), 2);
     EXPECT_EQ(bar.zone->itemText(0), "ACME-CAGE") << "sorted by name";
@@ -121,7 +131,7 @@ TEST_F(ShelverWindowTest, ZonesSlotsAndThreeVolumesFromSlotSeven) {
     frame->grab().save(QString::fromStdString(ScreenshotPath("shelver.png")));
 }
 
-TEST_F(ShelverWindowTest, ZoneAndSlotBarCodesAndRefusedScans) {
+TEST_P(ShelverWindowTest, ZoneAndSlotBarCodesAndRefusedScans) {
     Scan({"ACME.LTO9.A00001", "Z:1", "ACME.LTO9.A00001", "S:4", "ACME.LTO9.A00001"});
     EXPECT_THAT(voice->spoken,
                 ElementsAre("You must first set a valid zone", "New zone set to Library A",
@@ -131,7 +141,7 @@ TEST_F(ShelverWindowTest, ZoneAndSlotBarCodesAndRefusedScans) {
     EXPECT_EQ(bar.slot->text(), "4");
 }
 
-TEST_F(ShelverWindowTest, OptionsAreKeptForTheNextRun) {
+TEST_P(ShelverWindowTest, OptionsAreKeptForTheNextRun) {
     Ui::CScanDialogBar &bar = frame->ScanBarWindow().Controls();
     bar.presumeNew->setChecked(true);
     bar.noContainerSlot->setChecked(true);
@@ -141,5 +151,91 @@ TEST_F(ShelverWindowTest, OptionsAreKeptForTheNextRun) {
     EXPECT_EQ(again.GetInt("Options", "NoContainerSlot", 0), 1);
     EXPECT_EQ(again.GetInt("Options", "AutoIncrement", -1), 0);
 }
+
+// Where a volume is in the store, as "REPO:slot".
+std::string PlacedAt(Store &store, const char *volume) {
+    QSqlQuery query(store.Database());
+    store.Run(query, "SELECT current_repository, current_slot FROM volumes WHERE volume = ?",
+              {QString(volume)});
+    return query.next() ? query.value(0).toString().toStdString() + ":" +
+                              query.value(1).toString().toStdString()
+                        : "";
+}
+
+TEST_P(ShelverWindowTest, ALevelSlotCodeIsRefusedAndTheSlotNeverWraps) {
+    Scan({"Z:1", "S:7", "S:3/12", "ACME.LTO9.A00001"});
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("New zone set to Library A", "New slot set to 7",
+                            "A slot with a level is not a zone slot; the slot stays 7", "7"));
+    EXPECT_EQ(frame->ScanBarWindow().Controls().slot->text(), "7");
+    EXPECT_EQ(PlacedAt(server.Admin(), "A00001"), "LIB1:7");
+}
+
+TEST_P(ShelverWindowTest, EveryAnswerIsShownAndTheNewestRowIsInSight) {
+    frame->resize(700, 300);
+    Scan({"Z:1", "S:10", "ACME.LTO9.NOPE", "ACME.LTO8.A00001", "ACME.LTO9.A00001"});
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "ACME.LTO9.A00001: 10");
+    EXPECT_EQ(frame->List().Model()->index(1, 6).data().toString(), "10")
+        << "the answer of the row";
+    const QAbstractItemModel &model = *frame->List().Model();
+    EXPECT_EQ(model.headerData(6, Qt::Horizontal, Qt::DisplayRole).toString(), "Answer");
+
+    std::vector<std::string> many;
+    for (int i = 0; i < 30; ++i) {
+        many.push_back("ACME.LTO9.N" + std::to_string(10000 + i));
+    }
+    many.push_back("ACME.LTO9.A00002");
+    many.push_back("Z:99");
+    Scan(many);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "Failed to set new zone")
+        << "a refusal is shown until the next answer";
+    QScrollBar *scroll = frame->List().ReportView()->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest row is in sight";
+    EXPECT_EQ(PlacedAt(server.Admin(), "N10029"), "LIB1:10");
+    EXPECT_EQ(PlacedAt(server.Admin(), "A00002"), "LIB1:10");
+}
+
+TEST_P(ShelverWindowTest, OptionsThatAddKnownVolumesAgainAreShownAndSaidAtEachScan) {
+    Ui::CScanDialogBar &bar = frame->ScanBarWindow().Controls();
+    EXPECT_TRUE(bar.optionNotice->isHidden());
+    QTest::mouseClick(bar.presumeNew, Qt::LeftButton, {}, QPoint(8, bar.presumeNew->height() / 2));
+    QTest::mouseClick(bar.addSuffix, Qt::LeftButton, {}, QPoint(8, bar.addSuffix->height() / 2));
+    EXPECT_FALSE(bar.optionNotice->isHidden());
+    EXPECT_THAT(bar.optionNotice->text().toStdString(),
+                ::testing::HasSubstr("known volumes are added again with a suffix"));
+    Scan({"Z:1", "S:3", "ACME.LTO9.A00002"});
+    EXPECT_THAT(voice->spoken,
+                ElementsAre("Please note: all scanned volumes are presumed new; known volumes "
+                            "are added again with a suffix",
+                            "New zone set to Library A", "New slot set to 3", "3"));
+    EXPECT_EQ(PlacedAt(server.Admin(), "A00002-1"), "LIB1:3") << "the copy";
+    EXPECT_EQ(PlacedAt(server.Admin(), "A00002"), "LIB1:6") << "the known one stays";
+    frame.reset();  // the options are kept for the next run, and shown there at once
+    frame = std::make_unique<CMainFrame>(*app, *connection, shelver);
+    EXPECT_FALSE(frame->ScanBarWindow().Controls().optionNotice->isHidden());
+}
+
+TEST_P(ShelverWindowTest, ZoneAndSlotAreNamedAndTheSlotTakesThirtyTwoBits) {
+    Ui::CScanDialogBar &bar = frame->ScanBarWindow().Controls();
+    for (QWidget *field : std::initializer_list<QWidget *>{bar.zone, bar.slot}) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(field);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->text(QAccessible::Name), field == bar.zone ? "Zone" : "Slot");
+    }
+    EXPECT_EQ(bar.zoneLabel->buddy(), bar.zone);
+    EXPECT_EQ(bar.slotLabel->buddy(), bar.slot);
+    bar.slot->clear();
+    QTest::keyClicks(bar.slot, "4000000000");
+    EXPECT_EQ(frame->ScanBar().currentSlot, 4000000000u);
+    QTest::keyClicks(bar.slot, "9");  // an eleventh digit is refused
+    EXPECT_EQ(bar.slot->text(), "4000000000");
+    bar.slot->clear();
+    QTest::keyClicks(bar.slot, "5000000000");  // beyond 32 bits: the slot stays
+    EXPECT_LE(frame->ScanBar().currentSlot, 4294967295u);
+    EXPECT_NE(bar.slot->text(), "5000000000");
+}
+
+ZARN_ON_BOTH_BACKENDS(ShelverWindowTest);
 
 }  // namespace

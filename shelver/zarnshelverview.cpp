@@ -1,4 +1,4 @@
-#include "zarnshelverscanning.h"
+#include "zarnshelverview.h"
 
 #include <cstring>
 
@@ -14,26 +14,43 @@ std::string KeyPart(const char *key, size_t width) {
     return std::string(key, strnlen(key, width));
 }
 
+std::string Joined(const std::vector<std::string> &texts) {
+    std::string joined;
+    for (const std::string &text : texts) {
+        joined += (joined.empty() ? "" : "; ") + text;
+    }
+    return joined;
+}
+
 }  // namespace
 
-CZARNShelverScanning::CZARNShelverScanning(CZARN10MFC &server, CZARNShelverScanBar &bar,
-                                           std::function<void(const std::string &)> speak)
+CZARNShelverView::CZARNShelverView(CZARN10MFC &server, CZARNShelverScanBar &bar,
+                                   std::function<void(const std::string &)> speak)
     : m_server(server), m_bar(bar), m_speak(std::move(speak)) {}
 
-intptr_t CZARNShelverScanning::HandleMessage(const zarn::WindowMessage &message) {
+intptr_t CZARNShelverView::HandleMessage(const zarn::WindowMessage &message) {
     if (message.id == kMsgShelveVolume) {
         const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload);
         return scanned ? OnVolume(static_cast<uint8_t>(message.wParam), scanned->customerId) : 0;
     }
     if (message.id == kMsgShelveZoneSlot) {
-        m_speak(m_bar.OnZoneSlot(static_cast<uint32_t>(message.wParam),
-                                 static_cast<uint32_t>(message.lParam)));
+        const std::string said = m_bar.OnZoneSlot(static_cast<uint32_t>(message.wParam),
+                                                  static_cast<int32_t>(message.lParam));
+        m_speak(said);
+        if (onAnswered) {
+            onAnswered("", said);
+        }
         return 1;
     }
     return 0;
 }
 
-void CZARNShelverScanning::Scan() {
+void CZARNShelverView::Say(const std::string &text) {
+    m_said.push_back(text);
+    m_speak(text);
+}
+
+void CZARNShelverView::Scan() {
     // Each volume is answered before the dialog reads the next line, and the answer goes back.
     zarn::SendingScanTarget target(this);
     ZARNSCANVOLUMEARGS args{};
@@ -42,6 +59,9 @@ void CZARNShelverScanning::Scan() {
     args.controlMessage = 0;
     args.zoneSlotMessage = kMsgShelveZoneSlot;
     zarn::SetScanTarget(args, &target);
+    for (const std::string &note : m_bar.OptionNotes()) {
+        m_speak("Please note: " + note);
+    }
     const CZARN10RC opened = m_server.ScanDialog(&args, "Scan to Slot Volumes", this);
     m_server.WasCancelled(1);  // a cancel ends this dialog and nothing else
     if (!opened.IsOK(0)) {
@@ -49,17 +69,37 @@ void CZARNShelverScanning::Scan() {
     }
 }
 
-int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]) {
+int CZARNShelverView::OnVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]) {
+    m_said.clear();
+    const std::size_t listed = m_scanned.size();
+    const int answer = PlaceVolume(dialogResult, key);
+    const std::string said = Joined(m_said);
+    if (m_scanned.size() > listed) {
+        m_scanned.back().answer = said;
+    }
+    if (onAppended && m_scanned.size() > listed) {
+        onAppended();
+    }
+    if (onAnswered) {
+        const std::string serial = KeyPart(key + 8, 10);
+        onAnswered(serial.empty() ? std::string()
+                                  : zarn::DisplayKey(KeyPart(key, 4), KeyPart(key + 4, 4), serial),
+                   said);
+    }
+    return answer;
+}
+
+int CZARNShelverView::PlaceVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]) {
     if (dialogResult != kZarnOK) {
-        m_speak(CZARN10RC(dialogResult).Get());
+        Say(CZARN10RC(dialogResult).Get());
         return 0;
     }
     if (m_bar.currentZone == 0) {
-        m_speak("You must first set a valid zone");
+        Say("You must first set a valid zone");
         return 0;
     }
     if (m_bar.currentSlot == 0) {
-        m_speak("You must first set a valid slot");
+        Say("You must first set a valid slot");
         return 0;
     }
     ZARNVOLSEx record{};
@@ -76,7 +116,7 @@ int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVol
     const bool known = read.IsOK(0);
     if (known) {
         if (record.flags & kZarnVolContainer) {
-            m_speak("New container set");
+            Say("New container set");
             m_containerNumber = record.container;
             m_containerLabel = customer + "." + media + "." + serial;
             if (m_bar.noContainerSlot) {
@@ -84,11 +124,11 @@ int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVol
             }
         }
         if (m_bar.presumeNew && !m_bar.addSuffix) {
-            m_speak("Volume is already known");
+            Say("Volume is already known");
             return 0;
         }
     } else if (read.Code() != kZarnVolumeNotFound && read.Code() != kZarnVolumeNotHeld) {
-        m_speak(read.Get());
+        Say(read.Get());
         return 0;
     } else {
         std::memset(reinterpret_cast<char *>(&record) + kZarnVolumeKeyWidth, 0,
@@ -104,7 +144,7 @@ int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVol
              .Get(&coordinate, customer.c_str(), media.c_str(), static_cast<int>(m_bar.currentZone),
                   static_cast<int>(m_bar.currentSlot))
              .IsOK(0)) {
-        m_speak("Illegal Zone and slot");
+        Say("Illegal Zone and slot");
         return 0;
     }
     for (ZARNLOCATION &entry : record.locations) {
@@ -118,17 +158,17 @@ int CZARNShelverScanning::OnVolume(uint8_t dialogResult, const char key[kZarnVol
     return Add(record, object, serial);
 }
 
-int CZARNShelverScanning::Move(ZARNVOLSEx &record, CScanOb &object) {
+int CZARNShelverView::Move(ZARNVOLSEx &record, CScanOb &object) {
     const CZARN10RC moved = m_server.Update(&record);
     if (moved.IsOK(1)) {
         Append(std::move(object));
     } else {
-        m_speak(moved.Get());
+        Say(moved.Get());
     }
     return 1;
 }
 
-int CZARNShelverScanning::Add(ZARNVOLSEx &record, CScanOb &object, const std::string &serial) {
+int CZARNShelverView::Add(ZARNVOLSEx &record, CScanOb &object, const std::string &serial) {
     // The first attempt takes the serial as scanned, then each suffix of the alphabet in turn:
     // -1 ... -9, -A ... -Z.
     for (int attempt = 0; attempt <= kSuffixCount; ++attempt) {
@@ -140,14 +180,14 @@ int CZARNShelverScanning::Add(ZARNVOLSEx &record, CScanOb &object, const std::st
                 const CZARN10RC back = m_server.Get(&stored, object.texts[0].c_str(),
                                                     object.texts[1].c_str(), recorded.c_str());
                 if (!back.IsOK(0)) {
-                    m_speak(back.Get());
+                    Say(back.Get());
                     return 0;
                 }
                 if (!(stored.flags & kZarnVolContainer)) {
                     stored.container = m_containerNumber;
                 }
                 if (const CZARN10RC updated = m_server.Update(&stored); !updated.IsOK(1)) {
-                    m_speak(updated.Get());
+                    Say(updated.Get());
                     return 0;
                 }
             }
@@ -155,7 +195,7 @@ int CZARNShelverScanning::Add(ZARNVOLSEx &record, CScanOb &object, const std::st
             return 1;
         }
         if (!m_bar.addSuffix) {
-            m_speak(added.Get());
+            Say(added.Get());
             return 0;
         }
         if (attempt == kSuffixCount) {
@@ -163,37 +203,34 @@ int CZARNShelverScanning::Add(ZARNVOLSEx &record, CScanOb &object, const std::st
         }
         const std::string suffixed = serial + "-" + kSuffixes[attempt];
         if (suffixed.size() > kZarnVolumeWidth) {
-            m_speak("Volume length overflow");
+            Say("Volume length overflow");
             return 0;
         }
         zarn::WriteField(record.volume, suffixed);
         object.texts[2] = suffixed;
     }
-    m_speak("All Updates failed");
+    Say("All Updates failed");
     return 1;
 }
 
-void CZARNShelverScanning::Append(CScanOb object) {
+void CZARNShelverView::Append(CScanOb object) {
     m_scanned.push_back(std::move(object));
-    if (onAppended) {
-        onAppended();
-    }
-    m_speak(m_bar.AfterSlotting());
+    Say(m_bar.AfterSlotting());
 }
 
 std::string CZARNShelverListSource::ColumnTitle(int column) const {
-    static const char *const titles[] = {"Count",  "Customer", "Media",
-                                         "Volume", "Location", "Container"};
+    static const char *const titles[] = {"Count",    "Customer",  "Media", "Volume",
+                                         "Location", "Container", "Answer"};
     return titles[column];
 }
 
 int CZARNShelverListSource::ColumnWidth(int column) const {
-    static const int widths[] = {50, 70, 50, 80, 120, 80};
+    static const int widths[] = {50, 70, 50, 80, 120, 80, 160};
     return widths[column];
 }
 
 std::string CZARNShelverListSource::CellText(int item, int column) const {
-    const CScanOb &object = m_scanning.Scanned()[static_cast<size_t>(item)];
+    const CScanOb &object = m_view.Scanned()[static_cast<size_t>(item)];
     switch (column) {
         case 0:
             return std::to_string(item + 1);
@@ -205,8 +242,10 @@ std::string CZARNShelverListSource::CellText(int item, int column) const {
             return object.texts[2];
         case 4:
             return object.texts[5];
-        default:
+        case 5:
             return object.texts[6];
+        default:
+            return object.answer;
     }
 }
 

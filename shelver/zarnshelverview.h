@@ -3,8 +3,8 @@
 // a suffixed serial when told to), containers become the current container, and a row is
 // listed. Messages 1124 (a volume) and 1125 (a zone or slot) come from the scan dialog; the
 // answer to 1124 goes back to it.
-#ifndef ZARN_SHELVER_ZARNSHELVERSCANNING_H
-#define ZARN_SHELVER_ZARNSHELVERSCANNING_H
+#ifndef ZARN_SHELVER_ZARNSHELVERVIEW_H
+#define ZARN_SHELVER_ZARNSHELVERVIEW_H
 
 #include <array>
 #include <functional>
@@ -19,21 +19,28 @@
 constexpr unsigned kMsgShelveVolume = 1124;
 constexpr unsigned kMsgShelveZoneSlot = 1125;
 
-// One scanned object: customer, media, volume (as recorded), two unused, location, container.
+// One scanned object: customer, media, volume (as recorded), two unused, location, container;
+// and what was said when it was placed.
 struct CScanOb {
     std::array<std::string, 7> texts;
+    std::string answer;
 };
 
-class CZARNShelverScanning : public zarn::MessageWindow {
+class CZARNShelverView : public zarn::MessageWindow {
 public:
-    CZARNShelverScanning(CZARN10MFC &server, CZARNShelverScanBar &bar,
-                         std::function<void(const std::string &)> speak);
+    CZARNShelverView(CZARN10MFC &server, CZARNShelverScanBar &bar,
+                     std::function<void(const std::string &)> speak);
 
     intptr_t HandleMessage(const zarn::WindowMessage &message) override;
-    // A volume scanned; 1 when it was placed (or every attempt failed), else 0.
+    // A volume scanned; 1 when it was placed (or every attempt failed), else 0. Everything
+    // said for it is kept as its answer.
     int OnVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]);
-    // "&Scan": the scan dialog titled "Scan to Slot Volumes".
+    // "&Scan": the scan dialog titled "Scan to Slot Volumes". Options that change what a scan
+    // does to known volumes are said once as it opens.
     void Scan();
+    // Told after every scan and zone or slot code: what it was (the volume's key, empty for a
+    // zone or slot) and everything said for it, so that the window shows it.
+    std::function<void(const std::string &scanned, const std::string &answer)> onAnswered;
 
     const std::vector<CScanOb> &Scanned() const { return m_scanned; }
     int32_t CurrentContainer() const { return m_containerNumber; }
@@ -42,6 +49,9 @@ public:
     std::function<void()> onAppended;
 
 private:
+    int PlaceVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]);
+    // Speaks text and keeps it as part of the current scan's answer.
+    void Say(const std::string &text);
     int Move(ZARNVOLSEx &record, CScanOb &object);
     int Add(ZARNVOLSEx &record, CScanOb &object, const std::string &serial);
     void Append(CScanOb object);
@@ -50,23 +60,25 @@ private:
     CZARNShelverScanBar &m_bar;
     std::function<void(const std::string &)> m_speak;
     std::vector<CScanOb> m_scanned;
+    std::vector<std::string> m_said;  // for the scan being answered
     int32_t m_containerNumber = 0;
     std::string m_containerLabel;
 };
 
-// The list of scanned objects: Count, Customer, Media, Volume, Location, Container.
+// The list of scanned objects: Count, Customer, Media, Volume, Location, Container, and the
+// answer that was given.
 class CZARNShelverListSource : public zarn::ListSource {
 public:
-    explicit CZARNShelverListSource(const CZARNShelverScanning &scanning) : m_scanning(scanning) {}
-    int ColumnCount() const override { return 6; }
+    explicit CZARNShelverListSource(const CZARNShelverView &view) : m_view(view) {}
+    int ColumnCount() const override { return 7; }
     std::string ColumnTitle(int column) const override;
     int ColumnWidth(int column) const override;
-    int ItemCount() const override { return static_cast<int>(m_scanning.Scanned().size()); }
+    int ItemCount() const override { return static_cast<int>(m_view.Scanned().size()); }
     std::string CellText(int item, int column) const override;
     zarn::SortKey Key(int item, int column) const override;
 
 private:
-    const CZARNShelverScanning &m_scanning;
+    const CZARNShelverView &m_view;
 };
 
 #endif
