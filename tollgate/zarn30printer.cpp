@@ -80,7 +80,13 @@ CZARN30Printer::CZARN30Printer(CZARN10MFC *server, const std::string &headerBitm
     m_c1 = 5;
     m_c2 = 28 * m_charWidth + 5;
     m_c3 = (m_width - 10) / 2;
-    m_c4 = 28 * m_charWidth + m_c3;
+    // The values beside the right-hand labels start just past the widest label as drawn: a
+    // fixed 28 average widths leaves "Preparation Time:" too little room on a narrow page.
+    int widestLabel = 0;
+    for (const char *label : {"Prepared by:", "Server:", "Ship Date:", "Preparation Time:"}) {
+        widestLabel = std::max(widestLabel, m_dc.TextWidth(label));
+    }
+    m_c4 = m_c3 + widestLabel + 2 * m_charWidth;
     m_margin = 8 * m_charWidth;
     m_columnWidth = (m_width - m_margin) / kColumns;
     if (m_server) {

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -368,6 +369,55 @@ TEST_F(ReceiptPrinterTest, BoxNumbersTypedOnLinesInThePromptPrintOnLines) {
     const std::string text = PdfPageText(pdf, 1);
     const std::regex lines("Boxes:\\s+BOX-001\\s*\\n\\s*BOX-002\\s*\\n\\s*BOX-003\\s*\\n");
     EXPECT_TRUE(std::regex_search(text, lines)) << text;
+}
+
+// A whole run as it comes off the printer: two customers, a grid across two pages, both
+// pictures; the pages side by side are the user guide's picture of a receipt.
+TEST_F(LongReceiptTest, TwoCustomersWithPicturesAndAGridAcrossPages) {
+    QImage band(400, 30, QImage::Format_RGB32);
+    band.fill(qRgb(30, 70, 140));
+    QPainter painter(&band);
+    painter.setPen(Qt::white);
+    painter.drawText(band.rect(), Qt::AlignCenter, "Kestrava Media Services");
+    painter.end();
+    const std::string header = (folder.Path() / "header.bmp").string();
+    ASSERT_TRUE(band.save(QString::fromStdString(header), "BMP"));
+    band.fill(qRgb(200, 200, 200));
+    const std::string footer = (folder.Path() / "footer.bmp").string();
+    ASSERT_TRUE(band.save(QString::fromStdString(footer), "BMP"));
+    std::vector<const CZARN10TreeVolume *> items;
+    for (const char *customer : {"ACME", "BETA"}) {
+        for (CZARN10TreeVolume *volume : Volumes(customer, "LIB1", "VLT1")) {
+            volume->state = items.size() % 7 == 3 ? 0 : 1;
+            items.push_back(volume);
+        }
+    }
+    const std::string pdf = Print(items, header, footer);
+    EXPECT_TRUE(messages.empty());
+    const int pages = PdfPageCount(pdf);
+    ASSERT_GE(pages, 3);
+    EXPECT_THAT(PdfPageText(pdf, 2), HasSubstr("Page 2"));
+    EXPECT_THAT(PdfPageText(pdf, pages), HasSubstr("BETA"));
+    EXPECT_THAT(PdfPageText(pdf, pages), HasSubstr("Page 1"));
+    // Pages 1, 2 and the second customer's first page, side by side.
+    const std::string out = ScreenshotPath("receipt-run.png");
+    QImage sheet;
+    int at = 0;
+    for (int page : {1, 2, pages}) {
+        const std::string png = (folder.Path() / ("page" + std::to_string(page))).string();
+        CommandOutput("pdftoppm -png -r 50 -f " + std::to_string(page) + " -l " +
+                      std::to_string(page) + " -singlefile '" + pdf + "' '" + png + "'");
+        const QImage image(QString::fromStdString(png + ".png"));
+        ASSERT_FALSE(image.isNull());
+        if (sheet.isNull()) {
+            sheet = QImage(image.width() * 3 + 20, image.height(), QImage::Format_RGB32);
+            sheet.fill(qRgb(120, 120, 120));
+        }
+        QPainter onSheet(&sheet);
+        onSheet.drawImage(at, 0, image);
+        at += image.width() + 10;
+    }
+    sheet.save(QString::fromStdString(out));
 }
 
 TEST_F(ReceiptPrinterTest, TheProgramsPrinterAsksThePrintDialogAndPrintsOnlyWhenAccepted) {
