@@ -244,10 +244,10 @@ void TreeViewOfAMillionVolumes(benchmark::State &state) {
     view.show();
     for (auto _ : state) {
         auto start = Clock::now();
-        model.BeginFill();
+        model.BeginRebuild();
         root.FillTreeCtrl(model, 0);
         model.Expand(model.Children(0).front());
-        model.EndFill();
+        model.EndRebuild();
         QApplication::processEvents();
         const auto project = Clock::now() - start;
         start = Clock::now();

@@ -28,8 +28,14 @@ CZARN10TreeShared *CZARN30TreeCommands::NodeOf(zarn::TreeControl::Item item) con
 
 void CZARN30TreeCommands::Rebuild() {
     if (!m_doc.CanRebuild()) {
-        return;
+        return;  // the tree, its selection and what is open stay as they are
     }
+    m_control.BeginRebuild();
+    RebuildTree();
+    m_control.EndRebuild();
+}
+
+void CZARN30TreeCommands::RebuildTree() {
     m_doc.oldTreeWarned = 0;
     m_control.DeleteAllItems();
     contextItem = 0;

@@ -42,6 +42,7 @@ public:
     CZARN10TreeShared *contextNode = nullptr;
 
 private:
+    void RebuildTree();
     bool OldTreeRebuilt();
     bool FilterAccepts(const CZARN10TreeShared &node);
     void AddCustomer(zarn::TreeControl::Item item, CZARN10ProgressWnd &progress);

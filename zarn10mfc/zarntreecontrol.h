@@ -26,6 +26,9 @@ public:
     // The item the operator selected (0: none), and showing an item's children.
     virtual Item SelectedItem() const { return 0; }
     virtual void Expand(Item) {}
+    // Around emptying and filling the whole tree: a view sees it as one change.
+    virtual void BeginRebuild() {}
+    virtual void EndRebuild() {}
 };
 
 }  // namespace zarn

@@ -53,9 +53,7 @@ void CLeftView::OnUpdate(zarn::View *, intptr_t hint) {
 }
 
 void CLeftView::Rebuild() {
-    m_model.BeginFill();
     m_commands.Rebuild();
-    m_model.EndFill();
 }
 
 void CLeftView::OnCommand(int command) {
@@ -97,16 +95,17 @@ void CLeftView::keyPressEvent(QKeyEvent *event) {
 }
 
 void CLeftView::contextMenuEvent(QContextMenuEvent *event) {
-    if (event->reason() == QContextMenuEvent::Mouse) {
-        const QModelIndex hit = indexAt(event->pos());
-        m_commands.contextItem = m_model.ItemOf(hit);
-        if (!hit.isValid()) {
-            return;
-        }
-        m_commands.contextNode =
-            static_cast<CZARN10TreeShared *>(m_model.ItemData(m_commands.contextItem));
+    // The mouse's menu is for the node under it; the keyboard's (Menu key, Shift+F10) for the
+    // current node, never one right-clicked before.
+    const bool mouse = event->reason() == QContextMenuEvent::Mouse;
+    const QModelIndex node = mouse ? indexAt(event->pos()) : currentIndex();
+    m_commands.contextItem = m_model.ItemOf(node);
+    m_commands.contextNode =
+        static_cast<CZARN10TreeShared *>(m_model.ItemData(m_commands.contextItem));
+    if (!node.isValid()) {
+        return;
     }
-    ShowTreeMenu(event->globalPos());
+    ShowTreeMenu(mouse ? event->globalPos() : viewport()->mapToGlobal(visualRect(node).center()));
 }
 
 void CLeftView::ShowTreeMenu(QPoint globalPosition) {

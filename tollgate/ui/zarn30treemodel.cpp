@@ -4,23 +4,22 @@
 #include <QFont>
 
 #include <algorithm>
+#include <utility>
 
 CZARN30TreeModel::CZARN30TreeModel(QObject *parent) : QAbstractItemModel(parent) {
     m_nodes.emplace_back();  // node 0: the invisible top level
 }
 
-void CZARN30TreeModel::BeginFill() {
-    if (!m_filling) {
-        m_filling = true;
+void CZARN30TreeModel::BeginRebuild() {
+    if (m_fillDepth++ == 0) {
         beginResetModel();
     }
 }
 
-void CZARN30TreeModel::EndFill() {
-    if (!m_filling) {
+void CZARN30TreeModel::EndRebuild() {
+    if (m_fillDepth == 0 || --m_fillDepth > 0) {
         return;
     }
-    m_filling = false;
     endResetModel();
     for (Item item : m_toExpand) {
         if (onExpand) {
@@ -30,46 +29,93 @@ void CZARN30TreeModel::EndFill() {
     m_toExpand.clear();
 }
 
+const CZARN30TreeModel::Node *CZARN30TreeModel::NodeAt(Item item) const {
+    return item >= 0 && static_cast<size_t>(item) < m_nodes.size()
+               ? &m_nodes[static_cast<size_t>(item)]
+               : nullptr;
+}
+
+CZARN30TreeModel::Node *CZARN30TreeModel::NodeAt(Item item) {
+    return const_cast<Node *>(std::as_const(*this).NodeAt(item));
+}
+
 void CZARN30TreeModel::DeleteAllItems() {
+    BeginRebuild();
     m_nodes.clear();
     m_nodes.emplace_back();
+    m_toExpand.clear();
+    EndRebuild();
 }
 
 zarn::TreeControl::Item CZARN30TreeModel::InsertItem(const std::string &text, int image, int,
                                                      Item parent, void *data) {
+    Node *parentNode = NodeAt(parent);
+    if (!parentNode) {
+        parent = 0;
+        parentNode = &m_nodes.front();
+    }
     Node node;
     node.text = text;
     node.image = image;
     node.data = data;
     node.parent = parent;
-    node.row = static_cast<int>(m_nodes[static_cast<size_t>(parent)].children.size());
+    node.row = static_cast<int>(parentNode->children.size());
     const Item item = static_cast<Item>(m_nodes.size());
+    if (!Filling()) {
+        beginInsertRows(IndexOf(parent), node.row, node.row);
+    }
     m_nodes.push_back(std::move(node));
     m_nodes[static_cast<size_t>(parent)].children.push_back(item);
+    if (!Filling()) {
+        endInsertRows();
+    }
     return item;
 }
 
 void CZARN30TreeModel::SetItemBold(Item item, bool bold) {
-    m_nodes[static_cast<size_t>(item)].bold = bold;
+    if (Node *node = NodeAt(item); node && item > 0) {
+        node->bold = bold;
+        if (!Filling()) {
+            const QModelIndex changed = IndexOf(item);
+            emit dataChanged(changed, changed, {Qt::FontRole});
+        }
+    }
 }
 
 std::vector<zarn::TreeControl::Item> CZARN30TreeModel::Children(Item parent) const {
-    return m_nodes[static_cast<size_t>(parent)].children;
+    const Node *node = NodeAt(parent);
+    return node ? node->children : std::vector<Item>();
 }
 
 void *CZARN30TreeModel::ItemData(Item item) const {
-    return item > 0 && static_cast<size_t>(item) < m_nodes.size()
-               ? m_nodes[static_cast<size_t>(item)].data
-               : nullptr;
+    const Node *node = item > 0 ? NodeAt(item) : nullptr;
+    return node ? node->data : nullptr;
 }
 
 void CZARN30TreeModel::SortChildren(Item parent, const std::function<bool(void *, void *)> &less) {
-    std::vector<Item> &children = m_nodes[static_cast<size_t>(parent)].children;
+    Node *parentNode = NodeAt(parent);
+    if (!parentNode) {
+        return;
+    }
+    if (!Filling()) {
+        emit layoutAboutToBeChanged({IndexOf(parent)}, VerticalSortHint);
+    }
+    const QModelIndexList before = Filling() ? QModelIndexList() : persistentIndexList();
+    std::vector<Item> &children = parentNode->children;
     std::stable_sort(children.begin(), children.end(), [&](Item a, Item b) {
         return less(m_nodes[static_cast<size_t>(a)].data, m_nodes[static_cast<size_t>(b)].data);
     });
     for (size_t row = 0; row < children.size(); ++row) {
         m_nodes[static_cast<size_t>(children[row])].row = static_cast<int>(row);
+    }
+    if (!Filling()) {
+        // Persistent indexes (selection, current item) follow their nodes to their new rows.
+        QModelIndexList after;
+        for (const QModelIndex &index : before) {
+            after.append(IndexOf(ItemOf(index)));
+        }
+        changePersistentIndexList(before, after);
+        emit layoutChanged({IndexOf(parent)}, VerticalSortHint);
     }
 }
 
@@ -78,7 +124,7 @@ zarn::TreeControl::Item CZARN30TreeModel::SelectedItem() const {
 }
 
 void CZARN30TreeModel::Expand(Item item) {
-    if (m_filling) {
+    if (Filling()) {
         m_toExpand.push_back(item);  // once the view has the items
     } else if (onExpand) {
         onExpand(IndexOf(item));
@@ -86,23 +132,26 @@ void CZARN30TreeModel::Expand(Item item) {
 }
 
 zarn::TreeControl::Item CZARN30TreeModel::ItemOf(const QModelIndex &index) const {
-    return index.isValid() ? static_cast<Item>(index.internalId()) : 0;
+    if (!index.isValid() || index.model() != this) {
+        return 0;
+    }
+    const Item item = static_cast<Item>(index.internalId());
+    return NodeAt(item) ? item : 0;
 }
 
 QModelIndex CZARN30TreeModel::IndexOf(Item item) const {
-    if (item <= 0 || static_cast<size_t>(item) >= m_nodes.size()) {
-        return {};
-    }
-    return createIndex(m_nodes[static_cast<size_t>(item)].row, 0, static_cast<quintptr>(item));
+    const Node *node = item > 0 ? NodeAt(item) : nullptr;
+    return node ? createIndex(node->row, 0, static_cast<quintptr>(item)) : QModelIndex();
 }
 
 QModelIndex CZARN30TreeModel::index(int row, int column, const QModelIndex &parent) const {
-    const Item parentItem = ItemOf(parent);
-    const std::vector<Item> &children = m_nodes[static_cast<size_t>(parentItem)].children;
-    if (column != 0 || row < 0 || row >= static_cast<int>(children.size())) {
+    const Node *parentNode = NodeAt(ItemOf(parent));
+    if (Filling() || !parentNode || column != 0 || row < 0 ||
+        row >= static_cast<int>(parentNode->children.size())) {
         return {};
     }
-    return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
+    return createIndex(row, 0,
+                       static_cast<quintptr>(parentNode->children[static_cast<size_t>(row)]));
 }
 
 QModelIndex CZARN30TreeModel::parent(const QModelIndex &child) const {
@@ -111,10 +160,11 @@ QModelIndex CZARN30TreeModel::parent(const QModelIndex &child) const {
 }
 
 int CZARN30TreeModel::rowCount(const QModelIndex &parent) const {
-    if (m_filling || parent.column() > 0) {
+    if (Filling() || parent.column() > 0) {
         return 0;
     }
-    return static_cast<int>(m_nodes[static_cast<size_t>(ItemOf(parent))].children.size());
+    const Node *node = NodeAt(ItemOf(parent));
+    return node ? static_cast<int>(node->children.size()) : 0;
 }
 
 int CZARN30TreeModel::columnCount(const QModelIndex &) const {

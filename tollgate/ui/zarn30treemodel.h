@@ -34,9 +34,10 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    // Around anything that fills or empties the tree: the view sees one reset.
-    void BeginFill();
-    void EndFill();
+    // Around anything that fills or empties the tree: the view sees one reset. Changes made
+    // outside are told to the view as they happen (a reset, inserted rows, a new order).
+    void BeginRebuild() override;
+    void EndRebuild() override;
 
     Item ItemOf(const QModelIndex &index) const;
     QModelIndex IndexOf(Item item) const;
@@ -57,9 +58,15 @@ private:
         int row = 0;  // position among the parent's children
         std::vector<Item> children;
     };
+    // The node of an item, or none for one that is not (or no longer) in the tree: the view
+    // may hold an index older than the last rebuild.
+    const Node *NodeAt(Item item) const;
+    Node *NodeAt(Item item);
+    bool Filling() const { return m_fillDepth > 0; }
+
     std::vector<Node> m_nodes;
     std::vector<Item> m_toExpand;
-    bool m_filling = false;
+    int m_fillDepth = 0;
     QItemSelectionModel *m_selection = nullptr;
     std::vector<QIcon> m_icons;
 };
