@@ -186,12 +186,8 @@ std::string CZARN30ErrorSource::CellText(int item, int column) const {
     }
 }
 
-std::vector<int> CZARN30ErrorSource::Rows(const zarn::CZARNListFilters &) {
-    std::vector<int> rows(m_doc.errorList.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        rows[i] = static_cast<int>(i);
-    }
-    return rows;
+std::vector<int> CZARN30ErrorSource::Rows(const zarn::CZARNListFilters &filters) {
+    return ListSource::Rows(filters);
 }
 
 std::string CZARN30WarningSource::ColumnTitle(int column) const {
@@ -218,11 +214,9 @@ std::string CZARN30WarningSource::CellText(int item, int column) const {
     }
 }
 
-std::vector<int> CZARN30WarningSource::Rows(const zarn::CZARNListFilters &) {
-    std::vector<int> rows;
-    for (int item = ItemCount() - 1; item >= 0; --item) {
-        rows.push_back(item);  // the newest scan at the top
-    }
+std::vector<int> CZARN30WarningSource::Rows(const zarn::CZARNListFilters &filters) {
+    std::vector<int> rows = ListSource::Rows(filters);
+    std::reverse(rows.begin(), rows.end());  // the newest scan at the top
     return rows;
 }
 

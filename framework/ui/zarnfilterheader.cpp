@@ -1,6 +1,9 @@
 #include "zarnfilterheader.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace zarn {
 namespace {
@@ -49,6 +52,7 @@ void CZARNFilterHeader::MakeFields() {
                 Apply(column);
             }
         });
+        field->installEventFilter(this);
         m_fields.push_back(field);
         m_pauses.push_back(pause);
         field->show();
@@ -87,6 +91,22 @@ void CZARNFilterHeader::PlaceFields() {
                            fieldHeight);
         field->show();
     }
+}
+
+bool CZARNFilterHeader::eventFilter(QObject *watched, QEvent *event) {
+    // Enter in a filter field applies the filter and nothing else: a dialog around the list
+    // must not take it for its default button.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const auto field = std::find(m_fields.begin(), m_fields.end(), watched);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && field != m_fields.end()) {
+            const auto column = static_cast<size_t>(field - m_fields.begin());
+            m_pauses[column]->stop();
+            Apply(static_cast<int>(column));
+            return true;
+        }
+    }
+    return QHeaderView::eventFilter(watched, event);
 }
 
 void CZARNFilterHeader::Apply(int column) {

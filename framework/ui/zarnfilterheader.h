@@ -26,6 +26,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void updateGeometries() override;
 
 private:

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSqlQuery>
+#include <QTableView>
 
 #include "badscanwarning.h"
 #include "filterdialog.h"
@@ -88,6 +89,63 @@ TEST_F(DialogsTest, FilterPairsFilterSortAndCheckAllTicksOnlyWhatShows) {
     QTest::keyClick(dialog.Pairs(), Qt::Key_Space);
     EXPECT_EQ(pairs[0].checked, 0) << "space flips the selected pairs";
     dialog.grab().save(QString::fromStdString(ScreenshotPath("add-filters.png")));
+}
+
+TEST_F(DialogsTest, EnterInAFilterFieldFiltersAndClosesNothing) {
+    doc->AddBadScan("ACMELTO9FIRST\0\0\0\0\0", 3);
+    doc->AddBadScan("ACMELTO9SECOND\0\0\0\0", 5);
+    doc->AddBadScan("BETALTO9THIRD\0\0\0\0\0", 5);
+    CBadScanWarning warning(doc->errorList, frame->Context(), frame.get());
+    warning.show();
+    QLineEdit *result = warning.List()->Header()->FilterField(4);
+    QTest::keyClicks(result, "Seq*");
+    QTest::keyClick(result, Qt::Key_Return);
+    EXPECT_TRUE(warning.isVisible()) << "Enter is not \"Clear Warning\"";
+    EXPECT_EQ(warning.result(), 0);
+    EXPECT_THAT(Column(*warning.List()->Model(), 0), ElementsAre("THIRD", "SECOND"));
+
+    // The Errors list of the main window filters the same way.
+    CZARNListCtrl &errors = *frame->TabView().ErrorList();
+    errors.Refresh();
+    QLineEdit *serial = errors.Header()->FilterField(2);
+    QTest::keyClicks(serial, "F*");
+    QTest::keyClick(serial, Qt::Key_Return);
+    EXPECT_THAT(Column(*errors.Model(), 2), ElementsAre("FIRST"));
+
+    std::vector<CZARN10Direction> pairs;
+    AddDirection(pairs, "LIB1", "VLT1");
+    AddDirection(pairs, "OFFS", "VLT1");
+    CFilterDialog dialog(pairs);
+    dialog.show();
+    QLineEdit *from =
+        static_cast<CZARNFilterHeader *>(dialog.Pairs()->horizontalHeader())->FilterField(0);
+    QTest::keyClicks(from, "O*");
+    QTest::keyClick(from, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible()) << "Enter is not OK";
+    EXPECT_THAT(Column(dialog.Model(), 0), ElementsAre("OFFS"));
+}
+
+TEST_F(DialogsTest, SpaceInAddFiltersTicksTheCurrentPairAndKeepsItCurrent) {
+    std::vector<CZARN10Direction> pairs;
+    AddDirection(pairs, "LIB1", "VLT1");
+    AddDirection(pairs, "LIB2", "VLT1");
+    AddDirection(pairs, "OFFS", "VLT1");
+    CFilterDialog dialog(pairs);
+    dialog.show();
+    QTableView *table = dialog.Pairs();
+    QTest::keyClick(table, Qt::Key_Space);  // at once: the first pair
+    EXPECT_EQ(pairs[0].checked, 1);
+    EXPECT_EQ(table->currentIndex().row(), 0) << "still current";
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Space);
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(pairs[1].checked, 1);
+    EXPECT_EQ(pairs[2].checked, 1);
+    EXPECT_EQ(table->currentIndex().row(), 2);
+    EXPECT_EQ(table->selectionModel()->selectedRows().size(), 1);
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_EQ(pairs[2].checked, 0);
 }
 
 TEST_F(DialogsTest, OptionsCancelChangesNothingAndOkWritesFlagsAsOne) {

@@ -97,6 +97,12 @@ CFilterDialog::CFilterDialog(std::vector<CZARN10Direction> &pairs, QWidget *pare
     connect(m_ui->ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancel, &QPushButton::clicked, this, &QDialog::reject);
     m_model.Refill();
+    // The first pair is current and selected at opening, so Space ticks it at once.
+    if (m_model.rowCount() > 0) {
+        m_ui->pairs->setCurrentIndex(m_model.index(0, 0));
+        m_ui->pairs->selectRow(0);
+    }
+    m_ui->pairs->setFocus();
 }
 
 CFilterDialog::~CFilterDialog() = default;
@@ -112,11 +118,17 @@ void CFilterDialog::CheckAll() {
 }
 
 void CFilterDialog::FlipSelected() {
-    for (const QModelIndex &index : m_ui->pairs->selectionModel()->selectedRows()) {
-        CZARN10Direction &pair = m_model.PairAt(index.row());
-        pair.checked = pair.checked ? 0 : 1;
+    // The selected pairs, else the current one; each changes in place, so the selection and
+    // the current row stay where they are.
+    QModelIndexList rows = m_ui->pairs->selectionModel()->selectedRows();
+    if (rows.isEmpty() && m_ui->pairs->currentIndex().isValid()) {
+        rows.append(m_model.index(m_ui->pairs->currentIndex().row(), 0));
     }
-    m_model.Refill();
+    for (const QModelIndex &row : rows) {
+        const bool checked = m_model.PairAt(row.row()).checked != 0;
+        m_model.setData(m_model.index(row.row(), 0), checked ? Qt::Unchecked : Qt::Checked,
+                        Qt::CheckStateRole);
+    }
 }
 
 bool CFilterDialog::eventFilter(QObject *watched, QEvent *event) {
