@@ -65,6 +65,12 @@ int CZARNListSort::ToggleSortDirection() {
     return m_ascending;
 }
 
+void CZARNListSort::Clear() {
+    m_column = -2;
+    m_ascending = 0;
+    m_arrow = SortArrow::None;
+}
+
 SortArrow CZARNListSort::ArrowOn(int column) const {
     return column == m_column ? m_arrow : SortArrow::None;
 }

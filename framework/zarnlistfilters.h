@@ -35,6 +35,8 @@ public:
     int SetSortColumn(int column);
     // Flips the direction; returns the new ascending flag.
     int ToggleSortDirection();
+    // No column sorted and no arrow: the source's own order.
+    void Clear();
     int Column() const { return m_column; }
     int Ascending() const { return m_ascending; }
     SortArrow ArrowOn(int column) const;

@@ -40,6 +40,10 @@ public:
     // The items to show, in order, given the list's column filters; by default every item
     // whose cells pass the filters. Sources with rules of their own (hidden states) override.
     virtual std::vector<int> Rows(const CZARNListFilters &filters);
+    // What stays the same for an item while the source changes around it (its number may not:
+    // a list that is sorted or emptied renumbers its items). The list keeps a row's selection
+    // and place by it across refreshes.
+    virtual uintptr_t ItemIdentity(int item) const { return static_cast<uintptr_t>(item); }
 };
 
 // The items of rows sorted by one column's keys, stable; descending when ascending is 0.

@@ -104,8 +104,10 @@ public:
     // positions in the list are returned in order; the others become state 3 (hidden).
     std::vector<int> FilterToScan(const std::function<bool(const CZARN10TreeVolume &)> &passes);
     void ClearSlotConfirmation();
-    // Mode 0: by key; mode 1: pick order (unless NoSort).
+    // Mode 0: by key; mode 1: pick order (unless NoSort). Each sort is a new document order,
+    // which the lists show instead of a column sort of their own.
     void SortToScan(int mode);
+    unsigned ListOrder() const { return m_listOrder; }
     void SetContainer(int number, const std::string &name);
     void AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code);
     void QueueBlankShipList(CZARN10TreeMedia *media);
@@ -142,6 +144,7 @@ private:
     // No item before this index has state 0: FirstUnscanned resumes here. Whatever gives an
     // item state 0 again goes through the document and moves this back.
     std::size_t m_firstUnscannedFrom = 0;
+    unsigned m_listOrder = 0;  // counts the sorts of the To-Scan list
 };
 
 #endif

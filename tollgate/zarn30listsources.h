@@ -18,6 +18,10 @@ public:
     explicit CZARN30VolumeSource(CZARN30Doc &doc) : m_doc(doc) {}
     int ItemCount() const override { return static_cast<int>(m_doc.toScanList.size()); }
     zarn::SortKey Key(int item, int column) const override;
+    // The volume itself: its place in the list changes when the list is sorted.
+    uintptr_t ItemIdentity(int item) const override {
+        return reinterpret_cast<uintptr_t>(m_doc.toScanList[static_cast<size_t>(item)]);
+    }
     const CZARN10TreeVolume &Volume(int item) const { return *m_doc.toScanList[item]; }
     CZARN10TreeVolume &Volume(int item) { return *m_doc.toScanList[item]; }
 

@@ -88,5 +88,6 @@ void CZARN30Doc::SortToScan(int mode) {
     }
     toScanList.swap(sorted);
     m_firstUnscannedFrom = 0;
+    ++m_listOrder;
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
 }

@@ -21,7 +21,24 @@ const char kSelectionQuestion[] =
     "This operation requires you to have at least one item selected.\n\nWould you like to "
     "select all items?";
 
-// The report view, which says so when it holds nothing.
+// Over an empty view, in every mode: a box saying the list holds nothing.
+void PaintEmptyListMessage(QAbstractItemView &view) {
+    if (view.model() && view.model()->rowCount() > 0) {
+        return;
+    }
+    QPainter painter(view.viewport());
+    const QRect area = view.viewport()->rect();
+    const QRect box(area.left() + 30, area.top() + (area.height() - 40) / 2,
+                    std::max(area.width() - 60, 0), 40);
+    QPainterPath rounded;
+    rounded.addRoundedRect(box, 10, 10);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(rounded, view.palette().color(QPalette::Button));
+    painter.setPen(view.palette().color(QPalette::ButtonText));
+    painter.drawText(box.adjusted(12, 12, -12, -12).marginsAdded(QMargins(0, 10, 0, 10)),
+                     Qt::AlignCenter | Qt::TextWordWrap, kEmptyListText);
+}
+
 class ZarnReportView : public QTableView {
 public:
     using QTableView::QTableView;
@@ -29,22 +46,18 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override {
         QTableView::paintEvent(event);
-        if (model() && model()->rowCount() > 0) {
-            return;
-        }
-        QPainter painter(viewport());
-        painter.save();
-        const QRect area = viewport()->rect();
-        const QRect box(area.left() + 30, area.top() + (area.height() - 40) / 2,
-                        std::max(area.width() - 60, 0), 40);
-        QPainterPath rounded;
-        rounded.addRoundedRect(box, 10, 10);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillPath(rounded, palette().color(QPalette::Button));
-        painter.setPen(palette().color(QPalette::ButtonText));
-        painter.drawText(box.adjusted(12, 12, -12, -12).marginsAdded(QMargins(0, 10, 0, 10)),
-                         Qt::AlignCenter | Qt::TextWordWrap, kEmptyListText);
-        painter.restore();
+        PaintEmptyListMessage(*this);
+    }
+};
+
+class ZarnIconView : public QListView {
+public:
+    using QListView::QListView;
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        QListView::paintEvent(event);
+        PaintEmptyListMessage(*this);
     }
 };
 
@@ -57,7 +70,7 @@ CZARNListCtrl::CZARNListCtrl(ListSource *source, ListServices services, QWidget 
       m_model(new CZARNListModel(source, this)),
       m_stack(new QStackedWidget(this)),
       m_report(new ZarnReportView(m_stack)),
-      m_icons(new QListView(m_stack)),
+      m_icons(new ZarnIconView(m_stack)),
       m_header(new CZARNFilterHeader(m_report)),
       m_exporter(*this, {services.ui, services.desktop, services.profile, services.dialogs,
                          services.caption, services.logoPath, ""}) {
@@ -102,7 +115,11 @@ CZARNListCtrl::CZARNListCtrl(ListSource *source, ListServices services, QWidget 
     }
     connect(m_report->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this]() { UpdateFooter(); });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this]() { UpdateFooter(); });
+    const auto footer = [this]() { UpdateFooter(); };
+    connect(m_model, &QAbstractItemModel::modelReset, this, footer);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, footer);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, footer);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, footer);
     ColumnsChanged();
 }
 
@@ -147,13 +164,20 @@ int CZARNListCtrl::ToggleSortDirection() {
     return ascending;
 }
 
+void CZARNListCtrl::ClearSort() {
+    m_sort.Clear();
+    UpdateArrow();
+}
+
 void CZARNListCtrl::UpdateArrow() {
     const SortArrow arrow = m_sort.ArrowOn(m_sort.Column());
     if (arrow == SortArrow::None) {
         m_header->setSortIndicator(-1, Qt::AscendingOrder);
     } else {
+        // Qt's header draws its ascending order as an arrow pointing down: an arrow pointing
+        // up, for an ascending sort, is its descending order.
         m_header->setSortIndicator(
-            m_sort.Column(), arrow == SortArrow::Up ? Qt::AscendingOrder : Qt::DescendingOrder);
+            m_sort.Column(), arrow == SortArrow::Up ? Qt::DescendingOrder : Qt::AscendingOrder);
     }
     m_model->SetSortedColumn(m_sort.Column());
 }
@@ -274,6 +298,18 @@ std::vector<int> CZARNListCtrl::AllItems() const {
     return m_model->Rows();
 }
 
+void CZARNListCtrl::GoToRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    const int column = std::max(0, m_report->currentIndex().column());
+    const QModelIndex target = m_model->index(row, column);
+    m_report->selectionModel()->setCurrentIndex(
+        target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_report->scrollTo(target);
+    m_icons->scrollTo(target);
+}
+
 void CZARNListCtrl::CycleView() {
     switch (m_mode) {
         case ViewMode::Icon:
@@ -383,6 +419,13 @@ bool CZARNListCtrl::eventFilter(QObject *watched, QEvent *event) {
         }
         if (key->key() == Qt::Key_Menu && event->type() == QEvent::KeyPress) {
             ShowContextMenu(m_report->viewport()->mapToGlobal(QPoint(5, 5)));
+            return true;
+        }
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier |
+                                                 Qt::AltModifier | Qt::MetaModifier));
+        if (plain && event->type() == QEvent::KeyPress &&
+            (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            GoToRow(key->key() == Qt::Key_Home ? 0 : m_model->rowCount() - 1);
             return true;
         }
     }

@@ -50,6 +50,8 @@ public:
     // The source's columns changed: titles, widths and filter fields are made anew.
     void ColumnsChanged();
 
+    // The source's own order again: no column sorted, no arrow.
+    void ClearSort();
     int SetSortColumn(int column);
     int ToggleSortDirection();
     const CZARNListSort &Sort() const { return m_sort; }
@@ -96,6 +98,8 @@ protected:
 
 private:
     bool HandleControlKey(int key);
+    // Home and End: the first or last row, current and selected.
+    void GoToRow(int row);
     void OnHeaderClicked(int column);
     void UpdateFooter();
     void UpdateArrow();

@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QFont>
 
+#include <algorithm>
+
 namespace zarn {
 namespace {
 
@@ -80,8 +82,131 @@ QVariant CZARNListModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 void CZARNListModel::SetRows(std::vector<int> rows) {
-    beginResetModel();
+    std::vector<uintptr_t> identities;
+    identities.reserve(rows.size());
+    std::unordered_map<uintptr_t, int> wanted;
+    wanted.reserve(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        identities.push_back(m_source->ItemIdentity(rows[row]));
+        wanted.emplace(identities.back(), static_cast<int>(row));
+    }
+    RemoveRowsNotIn(wanted);
+    InsertRowsOf(rows, identities);
+    ReorderTo(std::move(rows), std::move(identities));
+    IndexItems();
+    if (rowCount() > 0 && columnCount() > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    }
+}
+
+// Runs of rows whose items are no longer wanted, last run first.
+void CZARNListModel::RemoveRowsNotIn(const std::unordered_map<uintptr_t, int> &wanted) {
+    int end = static_cast<int>(m_rows.size());
+    while (end > 0) {
+        if (wanted.count(m_identities[static_cast<size_t>(end - 1)])) {
+            --end;
+            continue;
+        }
+        int first = end - 1;
+        while (first > 0 && !wanted.count(m_identities[static_cast<size_t>(first - 1)])) {
+            --first;
+        }
+        beginRemoveRows({}, first, end - 1);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + end);
+        m_identities.erase(m_identities.begin() + first, m_identities.begin() + end);
+        endRemoveRows();
+        end = first;
+    }
+}
+
+// The rows whose items are not shown yet: where they belong when the rows shown keep their
+// order, else at the end (the new order follows as a layout change).
+void CZARNListModel::InsertRowsOf(const std::vector<int> &rows,
+                                  const std::vector<uintptr_t> &identities) {
+    std::unordered_map<uintptr_t, int> shown;
+    shown.reserve(m_identities.size());
+    for (size_t row = 0; row < m_identities.size(); ++row) {
+        shown.emplace(m_identities[row], static_cast<int>(row));
+    }
+    // The rows shown keep their order when they come in the same order in the new rows.
+    int previous = -1;
+    bool sameOrder = true;
+    for (uintptr_t identity : identities) {
+        const auto found = shown.find(identity);
+        if (found != shown.end()) {
+            sameOrder = sameOrder && found->second > previous;
+            previous = found->second;
+        }
+    }
+    const auto insert = [&](int at, size_t from, size_t to) {
+        beginInsertRows({}, at, at + static_cast<int>(to - from) - 1);
+        m_rows.insert(m_rows.begin() + at, rows.begin() + static_cast<long>(from),
+                      rows.begin() + static_cast<long>(to));
+        m_identities.insert(m_identities.begin() + at, identities.begin() + static_cast<long>(from),
+                            identities.begin() + static_cast<long>(to));
+        endInsertRows();
+    };
+    if (!sameOrder) {
+        std::vector<int> added;
+        std::vector<uintptr_t> addedIdentities;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            if (!shown.count(identities[row])) {
+                added.push_back(rows[row]);
+                addedIdentities.push_back(identities[row]);
+            }
+        }
+        if (!added.empty()) {
+            const int at = static_cast<int>(m_rows.size());
+            beginInsertRows({}, at, at + static_cast<int>(added.size()) - 1);
+            m_rows.insert(m_rows.end(), added.begin(), added.end());
+            m_identities.insert(m_identities.end(), addedIdentities.begin(), addedIdentities.end());
+            endInsertRows();
+        }
+        return;
+    }
+    // In the same order, the new rows are runs between rows already shown.
+    for (size_t row = 0; row < rows.size();) {
+        if (shown.count(identities[row])) {
+            ++row;
+            continue;
+        }
+        size_t end = row;
+        while (end < rows.size() && !shown.count(identities[end])) {
+            ++end;
+        }
+        insert(static_cast<int>(row), row, end);
+        row = end;
+    }
+}
+
+// The rows in the new order; persistent indexes (selection, current row) follow their items.
+void CZARNListModel::ReorderTo(std::vector<int> rows, std::vector<uintptr_t> identities) {
+    if (identities == m_identities) {
+        m_rows = std::move(rows);  // the same items; their numbers may have changed
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::unordered_map<uintptr_t, int> rowOf;
+    rowOf.reserve(identities.size());
+    for (size_t row = 0; row < identities.size(); ++row) {
+        rowOf.emplace(identities[row], static_cast<int>(row));
+    }
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex &old : before) {
+        const auto found = old.row() < static_cast<int>(m_identities.size())
+                               ? rowOf.find(m_identities[static_cast<size_t>(old.row())])
+                               : rowOf.end();
+        after.append(found == rowOf.end() ? QModelIndex()
+                                          : createIndex(found->second, old.column()));
+    }
     m_rows = std::move(rows);
+    m_identities = std::move(identities);
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CZARNListModel::IndexItems() {
     m_rowOfItem.assign(static_cast<size_t>(std::max(m_source->ItemCount(), 0)), -1);
     for (size_t row = 0; row < m_rows.size(); ++row) {
         const int item = m_rows[row];
@@ -89,7 +214,6 @@ void CZARNListModel::SetRows(std::vector<int> rows) {
             m_rowOfItem[static_cast<size_t>(item)] = static_cast<int>(row);
         }
     }
-    endResetModel();
 }
 
 int CZARNListModel::RowOf(int item) const {
@@ -108,6 +232,7 @@ void CZARNListModel::ItemChanged(int item) {
 void CZARNListModel::SourceReset() {
     beginResetModel();
     m_rows.clear();
+    m_identities.clear();
     m_rowOfItem.clear();
     endResetModel();
 }

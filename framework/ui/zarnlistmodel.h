@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <unordered_map>
 #include <vector>
 
 #include "zarnlistsource.h"
@@ -25,7 +26,9 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Shows these items, in this order.
+    // Shows these items, in this order. Rows whose item (by its identity) is gone are removed,
+    // new ones inserted, a new order is a layout change and every shown row's cells are told
+    // changed: the views keep their selection, current row and scroll position.
     void SetRows(std::vector<int> rows);
     const std::vector<int> &Rows() const { return m_rows; }
     int ItemAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
@@ -40,9 +43,15 @@ public:
     ListSource &Source() const { return *m_source; }
 
 private:
+    void RemoveRowsNotIn(const std::unordered_map<uintptr_t, int> &wanted);
+    void InsertRowsOf(const std::vector<int> &rows, const std::vector<uintptr_t> &identities);
+    void ReorderTo(std::vector<int> rows, std::vector<uintptr_t> identities);
+    void IndexItems();
+
     ListSource *m_source;
     std::vector<int> m_rows;
-    std::vector<int> m_rowOfItem;  // item -> row, -1 when not shown
+    std::vector<uintptr_t> m_identities;  // of the rows' items when they were shown
+    std::vector<int> m_rowOfItem;         // item -> row, -1 when not shown
     int m_sortedColumn = -1;
     std::vector<QIcon> m_icons;
 };

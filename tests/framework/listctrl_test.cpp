@@ -2,6 +2,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include <QTableView>
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
@@ -80,14 +84,40 @@ TEST_F(ListCtrlTest, TheModelPassesQtsModelChecks) {
     EXPECT_EQ(list->Model()->rowCount(), 6);
 }
 
+// Whether the sort arrow drawn in a header section points up (narrow at its top), as seen on
+// screen: the pixels at the section's right end that differ between the header with and without
+// its arrow; nullopt when none.
+std::optional<bool> ArrowPointsUp(QHeaderView &header, int section) {
+    const QImage with = header.grab().toImage();
+    header.setSortIndicatorShown(false);
+    const QImage without = header.grab().toImage();
+    header.setSortIndicatorShown(true);
+    const int right = header.sectionViewportPosition(section) + header.sectionSize(section);
+    std::vector<int> widths;  // of the arrow's rows, top to bottom
+    for (int y = 0; y < header.viewport()->height(); ++y) {
+        int width = 0;
+        for (int x = right - 20; x < right; ++x) {
+            width += with.pixel(x, y) != without.pixel(x, y) ? 1 : 0;
+        }
+        if (width > 0) {
+            widths.push_back(width);
+        }
+    }
+    if (widths.size() < 2) {
+        return std::nullopt;
+    }
+    return widths.front() < widths.back();
+}
+
 TEST_F(ListCtrlTest, HeaderClicksMoveTheArrowAndFlipTheDirection) {
     ClickHeader(1);
     EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::Up);
     EXPECT_EQ(list->Header()->sortIndicatorSection(), 1);
-    EXPECT_EQ(list->Header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    EXPECT_EQ(ArrowPointsUp(*list->Header(), 1), true) << "ascending: the arrow points up";
     EXPECT_EQ(Column(1).front(), "0");
     ClickHeader(1);
     EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::Down);
+    EXPECT_EQ(ArrowPointsUp(*list->Header(), 1), false);
     EXPECT_EQ(Column(1).front(), "9");
     ClickHeader(0);  // the old arrow goes; the new column shows the flipped direction
     EXPECT_EQ(list->Sort().ArrowOn(1), SortArrow::None);
@@ -172,7 +202,7 @@ TEST_F(ListCtrlTest, TheFooterCountsWithThousandsSeparators) {
     list->grab().save(QString::fromStdString(ScreenshotPath("list-footer.png")));
 }
 
-TEST_F(ListCtrlTest, AnEmptyListSaysSo) {
+TEST_F(ListCtrlTest, AnEmptyListSaysSoInEveryView) {
     table.cells.clear();
     list->Refresh();
     const QImage empty = list->ReportView()->viewport()->grab().toImage();
@@ -180,10 +210,52 @@ TEST_F(ListCtrlTest, AnEmptyListSaysSo) {
     const QPoint centre = empty.rect().center();
     EXPECT_NE(empty.pixelColor(centre.x() - 150, centre.y() - 15), QColor(Qt::white))
         << "the rounded box";
+    for (int view = 0; view < 3; ++view) {  // icons, small icons, list
+        CtrlKey(Qt::Key_S);
+        const QImage shown = list->IconView()->viewport()->grab().toImage();
+        const QPoint middle = shown.rect().center();
+        EXPECT_EQ(shown.pixelColor(40, middle.y()), list->palette().color(QPalette::Button))
+            << "view " << view;
+    }
+    CtrlKey(Qt::Key_S);  // the report again
     table.cells.push_back({"V1", "1", "ACME"});
     list->Refresh();
     const QImage filled = list->ReportView()->viewport()->grab().toImage();
     EXPECT_EQ(filled.pixelColor(centre.x() - 150, centre.y() - 15), QColor(Qt::white));
+}
+
+TEST_F(ListCtrlTest, HomeAndEndGoToTheFirstAndLastRow) {
+    QTableView &view = *list->ReportView();
+    view.setFocus();
+    view.setCurrentIndex(list->Model()->index(5, 1));
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.currentIndex().row(), 11);
+    EXPECT_EQ(view.selectionModel()->selectedRows().size(), 1);
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(view.currentIndex().row(), 0);
+    EXPECT_EQ(view.currentIndex().column(), 1) << "in the same column";
+}
+
+TEST_F(ListCtrlTest, RefreshedRowsKeepTheirSelectionWhateverMoves) {
+    QAbstractItemModelTester tester(list->Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QTableView &view = *list->ReportView();
+    const auto selectedVolume = [&]() {
+        const QModelIndexList rows = view.selectionModel()->selectedRows(0);
+        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
+    };
+    view.selectRow(list->Model()->RowOf(5));  // an ACME volume
+    const std::string volume = selectedVolume();
+    ClickHeader(0);  // a new order
+    EXPECT_EQ(selectedVolume(), volume);
+    list->OnFilterChange(2, "ACME");  // rows go
+    list->OnFilterChange(2, "");      // and come back, in place
+    EXPECT_EQ(selectedVolume(), volume);
+    EXPECT_EQ(list->Model()->rowCount(), 12);
+    table.cells[5][2] = "GAMMA";  // its own cells change
+    list->Refresh();
+    EXPECT_EQ(selectedVolume(), volume);
+    EXPECT_EQ(view.selectionModel()->selectedRows(2).front().data().toString(), "GAMMA");
 }
 
 class CommandRecorder : public CommandTarget {

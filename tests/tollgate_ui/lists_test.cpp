@@ -2,8 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTableView>
 
 #include "windowfixture.h"
 
@@ -62,6 +65,23 @@ TEST_F(ListsTest, SortingByScannedOutTwiceReversesTheOrder) {
     EXPECT_TRUE(struck.data(Qt::FontRole).value<QFont>().strikeOut()) << "scanned out";
 }
 
+TEST_F(ListsTest, AStartScanShowsThePickOrderWhateverColumnWasSorted) {
+    AddFromTree("ACME");
+    CActiveList &active = *frame->TabView().ActiveList();
+    ClickHeader(active, 2);
+    ClickHeader(active, 2);
+    ASSERT_THAT(Column(active, 2), ElementsAre("C00001", "A00010", "A00009", "A00001"));
+    script.scannerLines = {};
+    doc->settings.operationType = 0;  // Pick
+    frame->OnCommand(kCmdStartScan);  // the pick order
+    std::vector<std::string> pickOrder;
+    for (const CZARN10TreeVolume *volume : doc->toScanList) {
+        pickOrder.push_back(volume->volumeSerial);
+    }
+    EXPECT_EQ(Column(active, 2), pickOrder);
+    EXPECT_EQ(active.Header()->sortIndicatorSection(), -1) << "no arrow";
+}
+
 TEST_F(ListsTest, SpaceScansDotRemovesAndTheDoneListFiltersOnTheCustomer) {
     AddFromTree("ACME");
     CActiveList &active = *frame->TabView().ActiveList();
@@ -109,6 +129,41 @@ protected:
 TEST_F(ManyVolumesTest, TheTabShowsCountsWithThousandsSeparators) {
     AddFromTree("BETA");
     EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (1,234)");
+}
+
+TEST_F(ManyVolumesTest, SelectionAndScrollPositionSurviveEveryScanAndResolve) {
+    AddFromTree("BETA");
+    doc->settings.scanMode = 0;
+    CActiveList &active = *frame->TabView().ActiveList();
+    CScannedList &done = *frame->TabView().ScannedList();
+    QAbstractItemModelTester activeTester(active.Model(),
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester doneTester(done.Model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QTableView &view = *active.ReportView();
+    view.setFocus();
+    view.selectRow(600);
+    view.scrollTo(view.currentIndex(), QAbstractItemView::PositionAtCenter);
+    const int scroll = view.verticalScrollBar()->value();
+    ASSERT_GT(scroll, 0);
+    const auto selected = [&]() {
+        const QModelIndexList rows = view.selectionModel()->selectedRows(2);
+        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
+    };
+    const std::string serial = selected();
+    ASSERT_EQ(serial, "M10600");
+    // A hundred scans, each its own Start Scan: volumes before and after the selected one.
+    for (int i = 0; i < 100; ++i) {
+        script.scannerLines = {"BETA.LTO9.M" + std::to_string(10000 + (i % 2 ? 1100 - i : i))};
+        frame->OnCommand(kCmdStartScan);
+        ASSERT_EQ(selected(), serial) << "after scan " << i;
+        ASSERT_EQ(view.verticalScrollBar()->value(), scroll) << "after scan " << i;
+    }
+    EXPECT_EQ(done.Model()->rowCount(), 100);
+    const int kept = view.verticalScrollBar()->value();
+    frame->TabView().OnCommand(kCmdActiveResolve);
+    EXPECT_EQ(selected(), serial) << "Resolve";
+    EXPECT_EQ(view.verticalScrollBar()->value(), kept);
 }
 
 }  // namespace

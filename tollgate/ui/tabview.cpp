@@ -44,6 +44,12 @@ void CZARN30TabView::OnUpdate(zarn::View *, intptr_t hint) {
 }
 
 void CZARN30TabView::RefreshLists() {
+    if (m_doc.ListOrder() != m_listOrder) {
+        // A new pick order (Start Scan) or key order: shown as it is, not under an old sort.
+        m_listOrder = m_doc.ListOrder();
+        m_active->ClearSort();
+        m_scanned->ClearSort();
+    }
     m_active->Refresh();
     m_scanned->Refresh();
     m_errors->Refresh();

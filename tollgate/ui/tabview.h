@@ -30,6 +30,7 @@ private:
     CActiveList *m_active;
     CScannedList *m_scanned;
     CErrorList *m_errors;
+    unsigned m_listOrder = 0;  // the document's order the lists last showed
 };
 
 #endif
