@@ -165,6 +165,11 @@ std::string GrammarProblem(const BarCodeGrammar &grammar) {
             return "a prefix is longer than " + std::to_string(kLongestMarker) + " characters";
         }
     }
+    // A control code is taken as soon as a line starts with its marker: a marker made only of
+    // what labels are made of ("C1") would swallow every label that starts the same way.
+    if (std::all_of(grammar.controlPrefix.begin(), grammar.controlPrefix.end(), IsIdCharacter)) {
+        return "the control prefix holds only letters, digits, '-' and '_', as labels do";
+    }
     // A marker that starts another would read the other's codes as its own ("ZN7" beside "ZN":
     // "ZN70" would be control code 0). Scanner text is raised to upper case before zones and
     // slots are looked for, so markers are compared that way.

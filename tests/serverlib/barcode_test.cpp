@@ -101,6 +101,8 @@ TEST(BarCodes, SettingsThatCannotReadTheirOwnCodesAreDroppedAndSaidSo) {
              // "ZN7" unreadable, "ZN70" read as control code 0
              "barcodes = { control_prefix = \"ZN7\"; zone_prefix = \"ZN\"; };",
              "barcodes = { zone_prefix = \"sl\"; slot_prefix = \"SLOT\"; };",
+             // "C1.M1.V1" would be a refused control code, not customer C1's label
+             "barcodes = { control_prefix = \"C1\"; };",
          }) {
         std::string problem;
         const BarCodeGrammar grammar = GrammarOf(text, problem);
