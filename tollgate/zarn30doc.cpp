@@ -283,6 +283,14 @@ std::vector<int> CZARN30Doc::FilterToScan(
     std::vector<int> rows;
     for (std::size_t i = 0; i < toScanList.size(); ++i) {
         CZARN10TreeVolume *item = toScanList[i];
+        if (item->state == 2) {
+            // Skipped, and still to be picked: shown (and marked) while the filters pass it,
+            // and never hidden under state 3, which would forget the skip.
+            if (passes(*item)) {
+                rows.push_back(static_cast<int>(i));
+            }
+            continue;
+        }
         if (item->state != 0 && item->state != 3) {
             continue;
         }

@@ -102,6 +102,7 @@ public:
     int AutoComplete(CZARN10RCList &results);
     // The To-Scan list's filters: items not scanned that pass become state 0 and their
     // positions in the list are returned in order; the others become state 3 (hidden).
+    // Skipped items (state 2) that pass are returned too, and keep their state.
     std::vector<int> FilterToScan(const std::function<bool(const CZARN10TreeVolume &)> &passes);
     void ClearSlotConfirmation();
     // Mode 0: by key; mode 1: pick order (unless NoSort). Each sort is a new document order,

@@ -24,6 +24,7 @@ const int kExceptionWidths[] = {100, 80, 60, 70, 70};
 
 const int32_t kRed = 0xFF0000;
 const int32_t kUpdatedGreen = 0xC8FFC8;  // RGB (200, 255, 200)
+const int32_t kSkippedGrey = 0x808080;
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -108,6 +109,10 @@ zarn::CellStyle CZARN30ActiveSource::Style(int item, int) const {
     }
     style.strikeOut = ScannedOut(volume);
     style.image = (volume.volumeFlags & kZarnVolContainer) ? kImageContainer : kImageVolume;
+    if (volume.state == 2) {
+        style.text = kSkippedGrey;
+        style.image = kImageSkipped;
+    }
     return style;
 }
 

@@ -11,6 +11,7 @@
 constexpr int kImageVolume = 0;
 constexpr int kImageContainer = 1;  // To-Scan: a container
 constexpr int kImageFailed = 1;     // Done: an update that failed
+constexpr int kImageSkipped = 2;    // To-Scan: skipped ("!S"), still to be picked
 
 // Items are positions in the document's To-Scan list.
 class CZARN30VolumeSource : public zarn::ListSource {

@@ -82,6 +82,29 @@ TEST_F(ListsTest, AStartScanShowsThePickOrderWhateverColumnWasSorted) {
     EXPECT_EQ(active.Header()->sortIndicatorSection(), -1) << "no arrow";
 }
 
+TEST_F(ListsTest, ASkippedVolumeStaysOnTheListMarkedAndTheCaptionAgrees) {
+    AddFromTree("ACME");
+    doc->settings.operationType = 0;  // Pick
+    doc->settings.scanMode = 0;       // volumes alone
+    script.scannerLines = {"!S"};
+    frame->OnCommand(kCmdStartScan);
+    CActiveList &active = *frame->TabView().ActiveList();
+    EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (4)");
+    EXPECT_EQ(active.Model()->rowCount(), 4) << "the caption counts the rows shown";
+    const int skipped = active.Model()->RowOf(0);  // the first in pick order
+    ASSERT_GE(skipped, 0);
+    EXPECT_EQ(doc->toScanList[0]->state, 2);
+    EXPECT_EQ(active.Model()->index(skipped, 2).data(Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(0x80, 0x80, 0x80))
+        << "marked";
+    EXPECT_FALSE(active.Model()->index(skipped, 0).data(Qt::DecorationRole).isNull());
+    script.scannerLines = {"ACME.LTO9." + std::string(doc->toScanList[1]->volumeSerial)};
+    frame->OnCommand(kCmdStartScan);  // the next pick
+    EXPECT_EQ(active.Model()->rowCount(), 3);
+    EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (3)");
+    EXPECT_EQ(active.Model()->RowOf(0), 0) << "the skipped volume still to be picked";
+}
+
 TEST_F(ListsTest, SpaceScansDotRemovesAndTheDoneListFiltersOnTheCustomer) {
     AddFromTree("ACME");
     CActiveList &active = *frame->TabView().ActiveList();

@@ -29,7 +29,9 @@ CActiveList::CActiveList(CZARN30Doc &doc, CZARN30MainLogic &logic, const CZARN30
       m_doc(doc),
       m_logic(logic) {
     setObjectName("CActiveList");
-    Model()->SetIcons(VolumeIcons(style(), QStyle::SP_DirIcon));
+    std::vector<QIcon> icons = VolumeIcons(style(), QStyle::SP_DirIcon);
+    icons.push_back(style()->standardIcon(QStyle::SP_MediaSkipForward));  // skipped
+    Model()->SetIcons(std::move(icons));
     SetContextMenu(kMenuResource, kSubmenuActive, nullptr, commands);
     onKey = [this](QKeyEvent *event) { return OnKey(event); };
 }
