@@ -1,5 +1,7 @@
 #include "zarnlistexport.h"
 
+#include <QString>
+
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "reportwriter.h"
 
@@ -111,15 +114,37 @@ int Written(std::ofstream &file) {
     return file ? 0 : (errno ? errno : EIO);
 }
 
+// Characters of UTF-8 text: the bytes that are not continuation bytes.
+size_t CharacterCount(const std::string &text) {
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// Writes path whole or not at all: write makes a temporary file beside it, which is renamed
+// over path when complete and removed when not, so a failed export (a full disk) never leaves
+// a half file, nor spoils one that was there.
+int WriteWhole(const std::string &path, const std::function<int(const std::string &)> &write) {
+    const std::string partial = path + ".partial";
+    int result = write(partial);
+    if (result == 0 && std::rename(partial.c_str(), path.c_str()) != 0) {
+        result = errno ? errno : EIO;
+    }
+    if (result != 0) {
+        std::remove(partial.c_str());
+    }
+    return result;
+}
+
 }  // namespace
 
 ColumnLayout GetColumnLayout(const ListSource &source, const std::vector<int> &allItems) {
     ColumnLayout layout;
     layout.titles = Titles(source);
     for (int column = 0; column < source.ColumnCount(); ++column) {
-        size_t widest = layout.titles[column].size();
+        size_t widest = CharacterCount(layout.titles[column]);
         for (int item : allItems) {
-            widest = std::max(widest, source.CellText(item, column).size());
+            widest = std::max(widest, CharacterCount(source.CellText(item, column)));
         }
         layout.widths.push_back(static_cast<unsigned>(widest));
     }
@@ -141,14 +166,44 @@ std::string CsvCell(const std::string &text) {
 }
 
 std::string XmlName(const std::string &title) {
-    std::string name;
-    for (char c : title) {
-        name += IsAsciiLetterOrDigit(c) ? c : '_';
+    QString name;
+    const QString text = QString::fromStdString(XmlCharacters(title));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSurrogate()) {
+            name += c.isHighSurrogate() ? "_" : "";  // beyond the basic plane: one "_"
+            continue;
+        }
+        const bool kept = c.unicode() < 0x80 ? IsAsciiLetterOrDigit(static_cast<char>(c.unicode()))
+                                             : c.isLetterOrNumber();
+        name += kept ? c : QChar('_');
     }
-    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) {
-        name.insert(name.begin(), '_');
+    // A name starts with a letter or "_".
+    if (name.isEmpty() || (!name.front().isLetter() && name.front() != '_')) {
+        name.prepend('_');
     }
-    return name;
+    return name.toStdString();
+}
+
+std::string ExcelCell(const std::string &text) {
+    static const std::string mark = " [cut]";
+    constexpr std::size_t kMaxCharacters = 32767;
+    std::string clean = XmlCharacters(text);
+    std::size_t characters = 0;
+    std::size_t cutAt = 0;  // where the text is cut when it must be
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        if ((static_cast<unsigned char>(clean[i]) & 0xC0) == 0x80) {
+            continue;
+        }
+        if (++characters == kMaxCharacters - mark.size() + 1) {
+            cutAt = i;
+        }
+    }
+    if (characters > kMaxCharacters) {
+        clean.resize(cutAt);
+        clean += mark;
+    }
+    return clean;
 }
 
 std::string XmlElement(const std::string &title, const std::string &text) {
@@ -156,7 +211,9 @@ std::string XmlElement(const std::string &title, const std::string &text) {
     return "<" + name + ">" + CdataText(text) + "</" + name + ">";
 }
 
-int WriteCsv(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+namespace {
+
+int WriteCsvFile(const std::string &path, const ListSource &source, const std::vector<int> &items) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         return kExportOpenFailed;
@@ -174,7 +231,7 @@ int WriteCsv(const std::string &path, const ListSource &source, const std::vecto
     return Written(file);
 }
 
-int WriteXml(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+int WriteXmlFile(const std::string &path, const ListSource &source, const std::vector<int> &items) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         return kExportOpenFailed;
@@ -194,7 +251,8 @@ int WriteXml(const std::string &path, const ListSource &source, const std::vecto
     return Written(file);
 }
 
-int WriteExcel(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+int WriteExcelFile(const std::string &path, const ListSource &source, const std::vector<int> &items,
+                   std::string *why) {
     // Rows go straight to the file as they are written: a list of 100,000 rows needs neither
     // the memory nor the time of a shared-strings table.
     lxw_workbook_options options{};
@@ -204,45 +262,56 @@ int WriteExcel(const std::string &path, const ListSource &source, const std::vec
         return kExportOpenFailed;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(workbook, "Export");
+    lxw_error failed = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
+    const auto put = [&](lxw_row_t row, int column, const std::string &text) {
+        if (failed == LXW_NO_ERROR) {
+            failed = worksheet_write_string(sheet, row, static_cast<lxw_col_t>(column),
+                                            ExcelCell(text).c_str(), nullptr);
+        }
+    };
     const int columns = source.ColumnCount();
     for (int column = 0; column < columns; ++column) {
-        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column),
-                               source.ColumnTitle(column).c_str(), nullptr);
+        put(0, column, source.ColumnTitle(column));
     }
     lxw_row_t row = 1;
     for (int item : items) {
         for (int column = 0; column < columns; ++column) {
-            worksheet_write_string(sheet, row, static_cast<lxw_col_t>(column),
-                                   source.CellText(item, column).c_str(), nullptr);
+            put(row, column, source.CellText(item, column));
         }
         ++row;
     }
-    return workbook_close(workbook) == LXW_NO_ERROR ? 0 : EIO;
+    const lxw_error closed = workbook_close(workbook);
+    failed = failed != LXW_NO_ERROR ? failed : closed;
+    if (failed != LXW_NO_ERROR && why) {
+        *why = lxw_strerror(failed);
+    }
+    return failed == LXW_NO_ERROR ? 0 : EIO;
 }
 
-int WriteReport(const ReportExport &options, const ListSource &source,
-                const std::vector<int> &allItems, const std::vector<int> &items) {
-    ReportWriter report;
-    if (int failed = ReportInit(&report)) {
-        return failed;
-    }
-    FILE *file = nullptr;
-    if (options.pdf) {
-        report.format = ZARN_REPORT_PDF;
-        report.SetOrientation(&report, options.landscape);
-        report.SetPageSize(&report, options.pageSize);
-        report.SetOutputFile(&report, options.path.c_str());
-        report.SetLogo(&report, options.logo.c_str());
-        std::snprintf(report.columnDeleteList, sizeof report.columnDeleteList, "%.127s",
-                      options.excludedColumns.c_str());
-    } else {
-        file = std::fopen(options.path.c_str(), "w");
-        if (!file) {
-            report.Close(&report);
-            return kExportOpenFailed;
-        }
-        report.output = file;
-    }
+}  // namespace
+
+int WriteCsv(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+    return WriteWhole(
+        path, [&](const std::string &partial) { return WriteCsvFile(partial, source, items); });
+}
+
+int WriteXml(const std::string &path, const ListSource &source, const std::vector<int> &items) {
+    return WriteWhole(
+        path, [&](const std::string &partial) { return WriteXmlFile(partial, source, items); });
+}
+
+int WriteExcel(const std::string &path, const ListSource &source, const std::vector<int> &items,
+               std::string *why) {
+    return WriteWhole(path, [&](const std::string &partial) {
+        return WriteExcelFile(partial, source, items, why);
+    });
+}
+
+namespace {
+
+// The report's columns, header, rows and trailer, to an open report writer.
+void PrintReport(ReportWriter &report, const ReportExport &options, const ListSource &source,
+                 const std::vector<int> &allItems, const std::vector<int> &items) {
     const ColumnLayout layout = GetColumnLayout(source, allItems);
     for (size_t column = 0; column < layout.titles.size(); ++column) {
         report.AddColumn(&report, layout.widths[column], layout.titles[column].c_str(), 0);
@@ -257,12 +326,59 @@ int WriteReport(const ReportExport &options, const ListSource &source,
         report.PrintRow(&report, "%s", row.c_str());
     }
     report.PrintTrailer(&report);
-    int result = 0;
-    if (file && std::fclose(file) != 0) {
-        result = errno ? errno : EIO;
+}
+
+// PDF: the report writer saves the file whole itself, where ZARNPDFOUTPUTPATH says if set.
+int WritePdfReport(ReportExport &options, const ListSource &source,
+                   const std::vector<int> &allItems, const std::vector<int> &items) {
+    ReportWriter report;
+    if (int failed = ReportInit(&report)) {
+        return failed;
     }
+    report.format = ZARN_REPORT_PDF;
+    report.SetOrientation(&report, options.landscape);
+    report.SetPageSize(&report, options.pageSize);
+    report.SetOutputFile(&report, options.path.c_str());
+    report.SetLogo(&report, options.logo.c_str());
+    std::snprintf(report.columnDeleteList, sizeof report.columnDeleteList, "%.127s",
+                  options.excludedColumns.c_str());
+    PrintReport(report, options, source, allItems, items);
+    report.Close(&report);
+    options.written = report.savedPath;
+    return report.GetResult(&report);
+}
+
+int WriteTextReport(const std::string &path, const ReportExport &options, const ListSource &source,
+                    const std::vector<int> &allItems, const std::vector<int> &items) {
+    ReportWriter report;
+    if (int failed = ReportInit(&report)) {
+        return failed;
+    }
+    FILE *file = std::fopen(path.c_str(), "w");
+    if (!file) {
+        report.Close(&report);
+        return kExportOpenFailed;
+    }
+    report.output = file;
+    PrintReport(report, options, source, allItems, items);
+    int result = std::fclose(file) != 0 ? (errno ? errno : EIO) : 0;
+    report.output = nullptr;
     report.Close(&report);
     return result ? result : report.GetResult(&report);
+}
+
+}  // namespace
+
+int WriteReport(ReportExport &options, const ListSource &source, const std::vector<int> &allItems,
+                const std::vector<int> &items) {
+    if (options.pdf) {
+        return WritePdfReport(options, source, allItems, items);
+    }
+    const int result = WriteWhole(options.path, [&](const std::string &partial) {
+        return WriteTextReport(partial, options, source, allItems, items);
+    });
+    options.written = result == 0 ? options.path : "";
+    return result;
 }
 
 }  // namespace zarn

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include <QDir>
+#include <QStandardPaths>
+
 #include "zarnlistexport.h"
 
 namespace zarn {
@@ -60,6 +63,7 @@ std::optional<std::string> CZARNListExporter::AskPath(const std::string &filter,
                                                       const std::string &extension) {
     FileDialogRequest request;
     request.title = "Save As";
+    request.folder = ExportFolder();
     request.fileName = name;
     request.filter = filter;
     std::string path;
@@ -69,7 +73,19 @@ std::optional<std::string> CZARNListExporter::AskPath(const std::string &filter,
     if (std::filesystem::path(path).extension().empty()) {
         path += "." + extension;
     }
+    m_services.profile->WriteString(Section(), "ExportFolder",
+                                    std::filesystem::path(path).parent_path().string());
     return path;
+}
+
+std::string CZARNListExporter::ExportFolder() const {
+    const std::string last = m_services.profile->GetString(Section(), "ExportFolder", "");
+    std::error_code failed;
+    if (!last.empty() && std::filesystem::is_directory(last, failed)) {
+        return last;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath().toStdString() : documents.toStdString();
 }
 
 void CZARNListExporter::OpenFailed() {
@@ -77,14 +93,18 @@ void CZARNListExporter::OpenFailed() {
                               kBoxOk | kBoxIconError);
 }
 
-void CZARNListExporter::WriteFailed(const std::string &kind, int result) {
+void CZARNListExporter::WriteFailed(const std::string &kind, int result,
+                                    const std::string &reason) {
     if (result == kExportOpenFailed) {
         OpenFailed();
         return;
     }
-    char text[200];
-    std::snprintf(text, sizeof text, "%s Export failed with result code: %u", kind.c_str(),
-                  static_cast<unsigned>(result));
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "%s Export failed with result code: %u (%s). Nothing was "
+                  "written.",
+                  kind.c_str(), static_cast<unsigned>(result),
+                  reason.empty() ? std::strerror(result) : reason.c_str());
     m_services.ui->MessageBox(text, "Export Error", kBoxOk | kBoxIconError);
 }
 
@@ -163,9 +183,10 @@ void CZARNListExporter::ExportExcel(int openMode) {
         return;
     }
     const std::vector<int> items = m_list.SelectedItems();
-    if (const int result = WriteExcel(*path, m_list.Source(), items)) {
+    std::string why;
+    if (const int result = WriteExcel(*path, m_list.Source(), items, &why)) {
         // Reported, and no offer to open a file that was not written.
-        WriteFailed("Excel", result == kExportOpenFailed ? EIO : result);
+        WriteFailed("Excel", result == kExportOpenFailed ? EIO : result, why);
         return;
     }
     ShowExportResult("XLSX", static_cast<unsigned>(items.size()), *path, openMode);
@@ -206,7 +227,8 @@ int CZARNListExporter::ExportPdf(const std::string &title, int openMode) {
         WriteFailed("PDF", result == kExportOpenFailed ? EIO : result);
         return 1;
     }
-    ShowExportResult("Adobe PDF", static_cast<unsigned>(items.size()), *path, openMode);
+    // The file written, which ZARNPDFOUTPUTPATH may have put elsewhere than the dialog said.
+    ShowExportResult("Adobe PDF", static_cast<unsigned>(items.size()), report.written, openMode);
     return 1;
 }
 

@@ -97,7 +97,10 @@ private:
     std::optional<std::string> AskPath(const std::string &filter, const std::string &name,
                                        const std::string &extension);
     void OpenFailed();
-    void WriteFailed(const std::string &kind, int result);
+    // "%s Export failed with result code: %u", and why (the system's text, or reason).
+    void WriteFailed(const std::string &kind, int result, const std::string &reason = "");
+    // Where the save dialog opens: the folder of the last export, else the user's documents.
+    std::string ExportFolder() const;
     void TakeDescription(const std::string &title);
 
     ExportableList &m_list;

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace zarn {
 namespace {
@@ -63,7 +64,12 @@ bool QtUiServices::SaveFileDialog(const FileDialogRequest &request, std::string 
 }
 
 bool QtUiServices::FileDialog(const FileDialogRequest &request, std::string &path, bool save) {
-    const QString start = Text(request.folder + "/" + request.fileName);
+    // Never the root nor the program's folder: the documents folder when none is given.
+    const std::string folder =
+        request.folder.empty()
+            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString()
+            : request.folder;
+    const QString start = Text(folder.empty() ? request.fileName : folder + "/" + request.fileName);
     const QString chosen = save ? QFileDialog::getSaveFileName(m_owner, Text(request.title), start,
                                                                Text(request.filter))
                                 : QFileDialog::getOpenFileName(m_owner, Text(request.title), start,

@@ -25,6 +25,7 @@ struct ReportPdfState {
     float titleWidth = 0;
     HPDF_Font boldFont = nullptr;
     HPDF_Font font = nullptr;
+    bool unicode = false;  // a TrueType font with UTF-8 text; else Helvetica, ASCII only
     float firstRowY = 0;
     char logoPath[ZARN_REPORT_PATH_SIZE] = "";
     char outputPath[ZARN_REPORT_PATH_SIZE] = "";
@@ -53,6 +54,11 @@ std::vector<std::string_view> SplitFields(std::string_view row);
 
 // What a column shows for a field, cut to its width: numeric columns with thousands separators
 // unless the field begins with "?"; a number wider than its column shows as "#" marks.
+// The length of the well-formed UTF-8 sequence at text[at], or 0.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+// The bytes of text's first count characters (UTF-8: a lead byte and its continuation bytes);
+// characters, when given, says how many characters that is.
+std::size_t CharacterPrefix(std::string_view text, std::size_t count, std::size_t *characters);
 std::string ColumnText(const ReportColumn &column, std::string_view field);
 
 // Copies a value into a fixed buffer; 0, or ENAMETOOLONG when it does not fit (nothing copied).

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 #include "datecalc.h"
 #include "packeddate.h"
 #include "reportinternal.h"
@@ -34,20 +36,57 @@ std::string CreationText(const ReportWriter *report, const char *format) {
     return FormatTime64(text, sizeof text, report->creationTime, format);
 }
 
-// Helvetica in the library's default encoding has no glyphs beyond ASCII: show "?" for them
-// rather than stray symbols.
-std::string PdfText(std::string_view text) {
+// Text for the page: control characters as spaces; with the Unicode font every character
+// as it is (malformed UTF-8 as "?"), with Helvetica (no glyphs beyond ASCII) "?" for each
+// character beyond ASCII rather than stray symbols.
+std::string PdfText(const ReportPdfState &pdf, std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             shown += c < 32 ? ' ' : static_cast<char>(c);
-        } else if ((c & 0xC0u) != 0x80u) {
-            shown += '?';  // one mark per UTF-8 character, none for its continuation bytes
+            ++i;
+            continue;
         }
+        const std::size_t length = Utf8SequenceLength(text, i);
+        if (pdf.unicode && length > 0) {
+            shown.append(text, i, length);
+        } else {
+            shown += '?';  // one mark per character
+        }
+        i += length > 0 ? length : 1;
     }
     return shown;
+}
+
+// The first pair of Unicode TrueType faces installed (Liberation Sans first: it has
+// Helvetica's metrics), loaded for UTF-8 text; false when none is.
+bool LoadUnicodeFonts(ReportPdfState &pdf) {
+    static const char *const kFaces[][2] = {
+        {"/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
+         "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf"},
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"},
+    };
+    for (const auto &face : kFaces) {
+        if (access(face[0], R_OK) != 0 || access(face[1], R_OK) != 0) {
+            continue;
+        }
+        HPDF_UseUTFEncodings(pdf.document);
+        HPDF_SetCurrentEncoder(pdf.document, "UTF-8");
+        const char *regular = HPDF_LoadTTFontFromFile(pdf.document, face[0], HPDF_TRUE);
+        const char *bold = HPDF_LoadTTFontFromFile(pdf.document, face[1], HPDF_TRUE);
+        if (regular && bold) {
+            pdf.font = HPDF_GetFont(pdf.document, regular, "UTF-8");
+            pdf.boldFont = HPDF_GetFont(pdf.document, bold, "UTF-8");
+            pdf.unicode = pdf.font && pdf.boldFont;
+            if (pdf.unicode) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 void ApplyEnvironmentPath(char *path, std::size_t size, const char *variable) {
@@ -122,12 +161,12 @@ float DrawTitleArea(ReportWriter *report) {
     HPDF_Page_SetRGBFill(pdf.page, 1, 1, 1);
     DrawText(pdf.page, pdf.boldFont, kTitleFontSize, pdf.titleX + 10,
              top - kTitleBandHeight + (kTitleBandHeight - kTitleFontSize) / 2 + 3,
-             PdfText(report->title ? report->title : ""));
+             PdfText(pdf, report->title ? report->title : ""));
 
     HPDF_Page_SetGrayFill(pdf.page, 0);
     float y = top - 45;
-    if (report->notes) {
-        DrawText(pdf.page, pdf.font, kTextFontSize, pdf.marginLeft, y, PdfText(report->notes));
+    if (report->notes && *report->notes) {
+        DrawText(pdf.page, pdf.font, kTextFontSize, pdf.marginLeft, y, PdfText(pdf, report->notes));
         y -= 15;
     }
     DrawText(pdf.page, pdf.font, kTextFontSize, pdf.marginLeft, y,
@@ -175,7 +214,7 @@ void DrawCells(ReportWriter *report, float y, const std::vector<std::string> &ce
         if (column.flags & ZARN_COLUMN_HIDDEN || cells[i].empty()) {
             continue;
         }
-        const std::string text = PdfText(std::string_view(cells[i]).substr(0, column.width));
+        const std::string text = PdfText(pdf, cells[i]);  // cut to the column already
         HPDF_Page_TextOut(pdf.page, TextX(pdf, column, text), y, text.c_str());
     }
     HPDF_Page_EndText(pdf.page);
@@ -240,8 +279,10 @@ int PdfSetUp(ReportWriter *report) {
     }
     HPDF_SetCompressionMode(pdf.document, HPDF_COMP_ALL);
     ApplyEnvironment(report);
-    pdf.boldFont = HPDF_GetFont(pdf.document, "Helvetica-Bold", nullptr);
-    pdf.font = HPDF_GetFont(pdf.document, "Helvetica", nullptr);
+    if (!LoadUnicodeFonts(pdf)) {
+        pdf.boldFont = HPDF_GetFont(pdf.document, "Helvetica-Bold", nullptr);
+        pdf.font = HPDF_GetFont(pdf.document, "Helvetica", nullptr);
+    }
     return 0;
 }
 
@@ -280,10 +321,20 @@ int PdfClose(ReportWriter *report) {
         StartPage(report);  // a report without rows still shows its title and columns
     }
     if (pdf.outputPath[0] != '\0') {
+        // Saved beside its place and renamed when whole: a failed save leaves no half file.
+        const std::string partial = std::string(pdf.outputPath) + ".partial";
         pdf.lastError = 0;
-        pdf.result = HPDF_SaveToFile(pdf.document, pdf.outputPath);
+        pdf.result = HPDF_SaveToFile(pdf.document, partial.c_str());
         if (pdf.result == HPDF_OK) {
             pdf.result = pdf.lastError;
+        }
+        if (pdf.result == HPDF_OK && std::rename(partial.c_str(), pdf.outputPath) != 0) {
+            pdf.result = errno ? errno : EIO;
+        }
+        if (pdf.result == HPDF_OK) {
+            CopyPath(report->savedPath, sizeof report->savedPath, pdf.outputPath);
+        } else {
+            std::remove(partial.c_str());
         }
     }
     HPDF_Free(pdf.document);

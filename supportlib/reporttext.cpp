@@ -13,38 +13,35 @@ bool IsHidden(const ReportColumn &column) {
     return (column.flags & ZARN_COLUMN_HIDDEN) != 0;
 }
 
-// A column's place in the line once hidden columns before it have been taken out.
-unsigned VisibleOffset(const ReportWriter *report, int index) {
-    unsigned offset = report->columns[index].offset;
-    for (int i = 0; i < index; ++i) {
-        if (IsHidden(report->columns[i])) {
-            offset -= report->columns[i].width + 1;
+// A line of the visible columns: each text cut to its column's width in characters and padded
+// to it (against the right edge if asked), a space after each column.
+std::string ComposeLine(const ReportWriter *report, const std::vector<std::string> &texts,
+                        bool alignByColumn) {
+    std::string line;
+    for (int i = 0; i < report->columnCount; ++i) {
+        const ReportColumn &column = report->columns[i];
+        if (IsHidden(column)) {
+            continue;
         }
+        const std::string_view text =
+            static_cast<std::size_t>(i) < texts.size() ? texts[i] : std::string_view();
+        std::size_t characters = 0;
+        const std::size_t bytes = CharacterPrefix(text, column.width, &characters);
+        const std::string padding(column.width - characters, ' ');
+        const bool right = alignByColumn && (column.flags & ZARN_COLUMN_RIGHT) != 0;
+        line += right ? padding + std::string(text.substr(0, bytes))
+                      : std::string(text.substr(0, bytes)) + padding;
+        line += ' ';
     }
-    return offset;
+    // As long as the report's visible width says, whatever the line's bytes.
+    const std::size_t width = report->totalWidth - report->hiddenWidth;
+    std::size_t characters = 0;
+    CharacterPrefix(line, line.size(), &characters);
+    return characters < width ? line + std::string(width - characters, ' ') : line;
 }
 
-// Starts report->line as a run of spaces as long as the visible line; returns that length.
-unsigned BlankLine(ReportWriter *report) {
-    const unsigned length = report->totalWidth - report->hiddenWidth;
-    std::memset(report->line, ' ', length);
-    report->line[length] = '\0';
-    return length;
-}
-
-// Puts text into the column's place, cut to its width, against its right edge if asked.
-void Place(ReportWriter *report, int index, const std::string &text, bool alignRight) {
-    const ReportColumn &column = report->columns[index];
-    const std::size_t length = std::min<std::size_t>(text.size(), column.width);
-    unsigned at = VisibleOffset(report, index);
-    if (alignRight) {
-        at += column.width - static_cast<unsigned>(length);
-    }
-    std::memcpy(report->line + at, text.data(), length);
-}
-
-int WriteLine(ReportWriter *report, unsigned length) {
-    return Write(report, std::string_view(report->line, length)) | Write(report, "\n");
+int WriteLine(ReportWriter *report, const std::string &line) {
+    return Write(report, line) | Write(report, "\n");
 }
 
 std::string HeaderBlock(const ReportWriter *report, const char *description, const char *notes) {
@@ -52,7 +49,7 @@ std::string HeaderBlock(const ReportWriter *report, const char *description, con
     FormatTime64(now, sizeof now, ZarnNow(), "%A, %B %d, %Y - %H:%M:%S (%Z)");
     std::string block = "\n             System: Kestrava\n";
     block += " Report Description: " + std::string(description ? description : "") + "\n";
-    if (notes) {
+    if (notes && *notes) {  // the line is there only when there are notes
         block += "       Report Notes: " + std::string(notes) + "\n";
     }
     block += "    Production Time: " + std::string(now) + "\n";
@@ -72,13 +69,11 @@ int TextHeader(ReportWriter *report, ReportBeforeFn before, const char *descript
         before(report);
         failed |= Write(report, "\n");
     }
-    const unsigned length = BlankLine(report);
+    std::vector<std::string> titles;
     for (int i = 0; i < report->columnCount; ++i) {
-        if (!IsHidden(report->columns[i])) {
-            Place(report, i, report->columns[i].title, false);
-        }
+        titles.emplace_back(report->columns[i].title);
     }
-    failed |= WriteLine(report, length);
+    failed |= WriteLine(report, ComposeLine(report, titles, false));
     return failed | TextUnderline(report);
 }
 
@@ -95,16 +90,12 @@ int TextUnderline(ReportWriter *report) {
 
 int TextRow(ReportWriter *report, const std::vector<std::string_view> &fields) {
     ++report->rowCount;
-    const unsigned length = BlankLine(report);
     const std::size_t count = std::min<std::size_t>(fields.size(), report->columnCount);
+    std::vector<std::string> texts;
     for (std::size_t i = 0; i < count; ++i) {
-        const ReportColumn &column = report->columns[i];
-        if (!IsHidden(column)) {
-            Place(report, static_cast<int>(i), ColumnText(column, fields[i]),
-                  (column.flags & ZARN_COLUMN_RIGHT) != 0);
-        }
+        texts.push_back(ColumnText(report->columns[i], fields[i]));
     }
-    return WriteLine(report, length);
+    return WriteLine(report, ComposeLine(report, texts, true));
 }
 
 }  // namespace zarn::report

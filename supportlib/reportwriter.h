@@ -88,6 +88,9 @@ struct ReportWriter {
 
     unsigned totalWidth; /* sum over all columns of width + 1 */
     int saveResult;      /* the PDF save's result, kept here because Close frees the PDF state */
+    /* The file a PDF was saved to (ZARNPDFOUTPUTPATH may name another than the caller's);
+     * empty until then. */
+    char savedPath[ZARN_REPORT_PATH_SIZE];
 };
 
 /* Zeroes the record, installs the operations, sets the output to standard output and applies

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +287,117 @@ TEST_F(ListExportTest, AnUnwritableFileIsOneMessage) {
     EXPECT_EQ(ui.boxes[0].text, "Failed to open output file");
     EXPECT_EQ(ui.boxes[0].caption, "Kestrava Tollgate");
     EXPECT_TRUE(desktop.opened.empty());
+}
+
+// The sheet of a workbook as a conforming XML parser reads it: every cell's text in order,
+// or the parser's error.
+std::vector<std::string> SheetCells(const std::string &workbook, std::string &error) {
+    const std::string sheet = CommandOutput("unzip -p '" + workbook + "' xl/worksheets/sheet1.xml");
+    QXmlStreamReader xml(QByteArray::fromStdString(sheet));
+    std::vector<std::string> cells;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"t") {
+            cells.push_back(xml.readElementText().toStdString());
+        }
+    }
+    error = xml.hasError() ? xml.errorString().toStdString() : "";
+    return cells;
+}
+
+TEST_F(ListExportTest, AWorkbookHoldsWhatAnyCellHoldsAndSaysWhatItCut) {
+    table.cells[0][2] = "Latin-1 line: M\xFCller";  // as QueryExceptions.txt may hold
+    table.cells[1][2] = std::string(40000, 'x');    // beyond a cell's 32,767 characters
+    list.selected = {0, 1};
+    const std::string path = Choose("cells.xlsx");
+    exporter->ExportExcel(kOpenNever);
+    EXPECT_TRUE(ui.boxes.empty()) << "a success is a success";
+    std::string error;
+    const std::vector<std::string> cells = SheetCells(path, error);
+    EXPECT_EQ(error, "") << "a conforming reader takes the sheet";
+    ASSERT_EQ(cells.size(), 9u);
+    EXPECT_EQ(cells[5],
+              "Latin-1 line: M\xEF\xBF\xBD"
+              "ller");
+    const QString cut = QString::fromStdString(cells[8]);
+    EXPECT_EQ(cut.size(), 32767) << "as much as a cell holds";
+    EXPECT_TRUE(cut.endsWith(" [cut]"));
+}
+
+TEST_F(ListExportTest, APdfPrintsEveryLetterAndOpensTheFileItWrote) {
+    table.titles[2] = "Numéro";
+    table.cells[0][1] = "Ünï Ærø Łódź";
+    list.selected = {0};
+    const std::string elsewhere = (folder.Path() / "elsewhere.pdf").string();
+    ScopedEnvironment output("ZARNPDFOUTPUTPATH", elsewhere.c_str());
+    dialogs.pdf = PdfOptions{3, 0, ""};
+    const std::string chosen = Choose("chosen.pdf");
+    EXPECT_EQ(exporter->ExportPdf("Titles", kOpenAlways), 1);
+    EXPECT_FALSE(std::filesystem::exists(chosen));
+    EXPECT_THAT(desktop.opened, ElementsAre("file://" + elsewhere)) << "the file written";
+    const std::string page = PdfPageText(elsewhere, 1);
+    EXPECT_THAT(page, HasSubstr("Ünï Ærø Łódź"));
+    EXPECT_THAT(page, HasSubstr("Numéro"));
+}
+
+TEST_F(ListExportTest, TextColumnsLineUpByCharactersAndNamesKeepTheirLetters) {
+    table.titles[1] = "Numéro";
+    table.cells[0][1] = "Müller";
+    table.cells[1][1] = "Mx";
+    const std::string text = Choose("widths.txt");
+    exporter->ExportText("Widths", "", kOpenNever);
+    const std::string report = Read(text);
+    EXPECT_THAT(report, ::testing::Not(HasSubstr("Report Notes:"))) << "no notes, no line";
+    // The third column starts at the same character in every row.
+    std::vector<size_t> starts;
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t at =
+            line.find("plain") != std::string::npos ? line.find("plain") : line.find("said");
+        if (at != std::string::npos) {
+            starts.push_back(QString::fromStdString(line.substr(0, at)).size());
+        }
+    }
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0], starts[1]);
+    EXPECT_EQ(XmlName("Numéro"), "Numéro");
+    EXPECT_EQ(XmlName("Volume-ID"), "Volume_ID");
+    EXPECT_EQ(XmlName("1st"), "_1st");
+}
+
+TEST_F(ListExportTest, AnExportThatCannotBeWrittenLeavesTheOldFileAndSaysWhy) {
+    const std::string path = (folder.Path() / "kept.csv").string();
+    {
+        std::ofstream old(path);
+        old << "the export of yesterday\n";
+    }
+    table.cells[0][2] = std::string(100000, 'y');
+    // Room for a few kilobytes only, as on a full disk.
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    struct rlimit small = before;
+    small.rlim_cur = 4096;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    ui.ChooseFile(path);
+    ui.Answer(kAnswerOk);
+    exporter->ExportCsv(kOpenAlways);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, SIG_DFL);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Export Error");
+    EXPECT_THAT(ui.boxes[0].text, HasSubstr("File too large"));
+    EXPECT_EQ(Read(path), "the export of yesterday\n") << "nothing half-written over it";
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+    EXPECT_TRUE(desktop.opened.empty());
+}
+
+TEST_F(ListExportTest, TheSaveDialogOpensInTheLastExportsFolder) {
+    Choose("first.csv");
+    exporter->ExportCsv(kOpenNever);
+    EXPECT_NE(ui.fileDialogs[0].folder, "") << "the documents folder, not the root";
+    Choose("second.csv");
+    exporter->ExportCsv(kOpenNever);
+    EXPECT_EQ(ui.fileDialogs[1].folder, folder.Path().string());
 }
 
 }  // namespace

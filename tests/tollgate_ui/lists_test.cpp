@@ -105,6 +105,14 @@ TEST_F(ListsTest, ASkippedVolumeStaysOnTheListMarkedAndTheCaptionAgrees) {
     EXPECT_EQ(active.Model()->RowOf(0), 0) << "the skipped volume still to be picked";
 }
 
+TEST_F(ListsTest, ExportingAnEmptyListAsksNothingAndWritesNothing) {
+    for (int command : {kCmdActiveExportText, kCmdScannedExportXml, kCmdErrorExportText}) {
+        frame->TabView().OnCommand(command);
+    }
+    EXPECT_TRUE(ui.boxes.empty()) << "no \"Selection Required\" for a list without rows";
+    EXPECT_TRUE(ui.fileDialogs.empty());
+}
+
 TEST_F(ListsTest, SpaceScansDotRemovesAndTheDoneListFiltersOnTheCustomer) {
     AddFromTree("ACME");
     CActiveList &active = *frame->TabView().ActiveList();

@@ -3,7 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <map>
 #include <QTabWidget>
 
 #include "receiptprinter.h"
@@ -70,6 +77,53 @@ TEST_F(MainWindowTest, AReceiptRunWithNothingToPrintPrintsNothingAndSaysSo) {
     EXPECT_EQ(doc->unprinted, 1) << "nothing is marked printed";
     EXPECT_FALSE(frame->Command(kCmdPrintReceipts)->isChecked());
     doc->receiptPrinter = nullptr;
+}
+
+// The letter after '&' in a text, lower case; 0 when it has none.
+char Mnemonic(const QString &text) {
+    for (int i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[i + 1] != '&') {
+            return static_cast<char>(text[i + 1].toLower().toLatin1());
+        }
+        i += text[i] == '&' ? 1 : 0;
+    }
+    return 0;
+}
+
+TEST_F(MainWindowTest, EveryControlHasItsOwnMnemonicAndAltOpensTheMenus) {
+    std::map<char, std::vector<std::string>> owners;
+    for (QAction *menu : frame->menuBar()->actions()) {
+        owners[Mnemonic(menu->text())].push_back(menu->text().toStdString());
+    }
+    for (QAbstractButton *button : frame->findChildren<QAbstractButton *>()) {
+        if (button->isVisibleTo(frame.get()) && Mnemonic(button->text())) {
+            owners[Mnemonic(button->text())].push_back(button->text().toStdString());
+        }
+    }
+    for (QLabel *label : frame->findChildren<QLabel *>()) {
+        if (label->isVisibleTo(frame.get()) && Mnemonic(label->text())) {
+            owners[Mnemonic(label->text())].push_back(label->text().toStdString());
+            EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+        }
+    }
+    for (const auto &[letter, texts] : owners) {
+        EXPECT_EQ(texts.size(), 1u) << "Alt+" << letter << " is " << ::testing::PrintToString(texts);
+    }
+    for (QRadioButton *choice : frame->findChildren<QRadioButton *>()) {
+        EXPECT_NE(Mnemonic(choice->text()), 0) << choice->text().toStdString();
+    }
+    for (const auto &[key, title] : {std::pair{Qt::Key_S, "&Scan"}, {Qt::Key_H, "&Help"}}) {
+        QString opened;
+        QTimer::singleShot(50, [&opened]() {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                opened = menu->title();
+                menu->close();
+            }
+        });
+        QTest::keyClick(frame.get(), key, Qt::AltModifier);
+        QTest::qWait(100);
+        EXPECT_EQ(opened.toStdString(), title);
+    }
 }
 
 TEST_F(MainWindowTest, TheMenusCarryTheStationsCommands) {

@@ -13,6 +13,7 @@ COptionsDialogBar::COptionsDialogBar(zarn::Profile &profile, QWidget *parent)
     m_customerFilter->setObjectName("customerFilter");
     m_customerFilter->SetSmartEditId("CustomerFilter", "Customer Filter String");
     layout->addWidget(m_customerFilter);
+    m_ui->customerFilterLabel->setBuddy(m_customerFilter);
 }
 
 COptionsDialogBar::~COptionsDialogBar() = default;

@@ -73,7 +73,8 @@ void CZARN30TabView::OnCommand(int command) {
         : command == kCmdErrorExportText || command == kCmdErrorExportXml
             ? static_cast<zarn::CZARNListCtrl *>(m_errors)
             : nullptr;
-    if (list && list->RequireSelection() == 0) {
+    // An export of a list without rows does nothing, and asks nothing first.
+    if (list && (list->AllItems().empty() || list->RequireSelection() == 0)) {
         return;
     }
     switch (command) {
