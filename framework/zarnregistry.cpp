@@ -70,10 +70,13 @@ bool CZARNRegistry::Open(const std::string &subKey, RegistryRoot root, bool clos
     if (settings->status() != QSettings::NoError) {
         return Report(std::strerror(EIO));
     }
-    if (closeFlag || !m_key) {
-        m_key = std::move(settings);
-        m_owner = true;
+    // The new key is the one held from now on; the close flag says only whether the old one
+    // is finished first (written out).
+    if (closeFlag && m_key && m_owner) {
+        m_key->sync();
     }
+    m_key = std::move(settings);
+    m_owner = true;
     return true;
 }
 
@@ -82,12 +85,15 @@ bool CZARNRegistry::ReadDword(const std::string &name, uint32_t &out) const {
         return false;
     }
     const QVariant value = m_key->value(QString::fromStdString(name));
+    if (!value.isValid()) {
+        return false;  // no such value: the read itself fails
+    }
     bool number = false;
     const qulonglong read = value.toULongLong(&number);
-    if (value.isValid() && number && read <= 0xFFFFFFFFull) {
+    if (number && read <= 0xFFFFFFFFull) {
         out = static_cast<uint32_t>(read);
     }
-    return true;
+    return true;  // read, whether or not it was a number
 }
 
 bool CZARNRegistry::Written() {

@@ -44,6 +44,9 @@ std::map<std::string, std::string> ReadSmartEditShortcuts(std::istream &file,
                                                           const std::string &id) {
     std::map<std::string, std::string> shortcuts;
     for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();  // a CR LF line end: the CR is no part of a key
+        }
         if (line.size() > kLineMax) {
             line.resize(kLineMax);
         }

@@ -34,6 +34,23 @@ TEST(Registry, AMissingMachineKeyIsSilentWhenQuietAndReportedOtherwise) {
     EXPECT_EQ(ui.boxes[0].caption, "Registry Error");
 }
 
+TEST(Registry, AnotherKeyOpenedIsTheOneWrittenAndAMissingValueIsNotRead) {
+    TempDir folder;
+    Profile::RedirectForTests(folder.Path().string());
+    ScriptedUiServices ui;
+    {
+        CZARNRegistry key(&ui);
+        ASSERT_TRUE(key.Open("Software\\Quillfen\\ZARNTollgate", RegistryRoot::CurrentUser, true));
+        ASSERT_TRUE(key.Open("Software\\Quillfen\\ZARNShelver", RegistryRoot::CurrentUser, false));
+        EXPECT_TRUE(key.WriteDword("Runs", 7));
+        uint32_t read = 99;
+        EXPECT_FALSE(key.ReadDword("NoSuchValue", read)) << "a value that is not there";
+        EXPECT_EQ(read, 99u);
+    }
+    EXPECT_EQ(Profile("ZARNShelver").GetInt("", "Runs", 0), 7) << "the key opened last";
+    EXPECT_EQ(Profile("ZARNTollgate").GetInt("", "Runs", 0), 0);
+}
+
 TEST(Registry, ValuesRoundTripAndAFailedWriteIsReported) {
     TempDir folder;
     Profile::RedirectForTests(folder.Path().string());

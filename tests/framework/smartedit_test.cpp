@@ -30,6 +30,17 @@ TEST(SmartEditFile, LinesForTheFieldInAnyCaseWithTheirTexts) {
                                                   ::testing::Pair("EMPTY", "")));
 }
 
+TEST(SmartEditFile, ALineEndingInCarriageReturnAndLineFeedKeepsItsKey) {
+    std::istringstream file(
+        "CustomerFilter A one\r\nCustomerFilter B\r\nCustomerFilter C  \r\n"
+        "CustomerFilter D four\r\n");
+    const auto shortcuts = ReadSmartEditShortcuts(file, "CustomerFilter");
+    EXPECT_THAT(shortcuts,
+                ::testing::ElementsAre(::testing::Pair("A", "one"), ::testing::Pair("B", ""),
+                                       ::testing::Pair("C", ""), ::testing::Pair("D", "four")))
+        << "4 keys defined";
+}
+
 class SmartEditField : public ::testing::Test {
 protected:
     TempDir folder;
