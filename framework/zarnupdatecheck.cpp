@@ -17,6 +17,7 @@ const size_t kMostRead = 64 * 1024;  // an answer of any size is cut here
 struct Answer {
     std::string headers;
     size_t bodyRead = 0;
+    bool headComplete = false;
 };
 
 size_t KeepHeader(char *data, size_t size, size_t count, void *user) {
@@ -26,6 +27,12 @@ size_t KeepHeader(char *data, size_t size, size_t count, void *user) {
         return 0;  // ends the transfer
     }
     answer->headers.append(data, bytes);
+    // The blank line that ends the head: the status and the location are all the check needs,
+    // so the transfer ends here, however slowly a body would follow.
+    if (bytes == 2 && data[0] == '\r' && data[1] == '\n') {
+        answer->headComplete = true;
+        return 0;
+    }
     return bytes;
 }
 
@@ -98,8 +105,10 @@ std::string CheckForUpgrade(const std::string &server, const std::string &agent)
     const CURLcode done = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
-    // A body cut short after a complete 302 head still names the upgrade.
-    if ((done != CURLE_OK && done != CURLE_WRITE_ERROR) || status != 302) {
+    // A transfer ended after a complete 302 head (by us, or with the body cut short) still
+    // names the upgrade.
+    const bool headRead = done == CURLE_OK || answer.headComplete;
+    if (!headRead || status != 302) {
         return "";
     }
     return LocationOf(answer.headers);

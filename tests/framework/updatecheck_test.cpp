@@ -51,6 +51,16 @@ TEST(UpdateCheck, AnAnswerOfAnySizeIsCut) {
     EXPECT_EQ(CheckForUpgrade(hugeHeader.Address(), kAgent), "");
 }
 
+TEST(UpdateCheck, AHeadSentAtOnceIsEnoughWhateverTheBodyDoes) {
+    LoopbackHttpServer trickling(
+        "HTTP/1.1 302 Found\r\nLocation: http://u/2.0\r\nContent-Length: 100000\r\n\r\nx", false,
+        true);  // then nothing more, the connection held open
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(CheckForUpgrade(trickling.Address(), kAgent), "http://u/2.0");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500))
+        << "no wait for a body the check does not read";
+}
+
 TEST(UpdateCheck, AServerThatNeverAnswersDelaysAtMostFourAndAHalfSeconds) {
     LoopbackHttpServer silent("", true);
     const auto start = std::chrono::steady_clock::now();

@@ -10,8 +10,8 @@
 
 namespace zarn::test {
 
-LoopbackHttpServer::LoopbackHttpServer(std::string answer, bool silent)
-    : m_answer(std::move(answer)), m_silent(silent) {
+LoopbackHttpServer::LoopbackHttpServer(std::string answer, bool silent, bool hold)
+    : m_answer(std::move(answer)), m_silent(silent), m_hold(hold) {
     m_listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -80,6 +80,10 @@ void LoopbackHttpServer::Serve() {
                 break;
             }
             sent += static_cast<size_t>(wrote);
+        }
+        if (m_hold) {
+            open.push_back(client);
+            continue;
         }
         close(client);
     }

@@ -13,8 +13,9 @@ namespace zarn::test {
 
 class LoopbackHttpServer {
 public:
-    // answer: the raw bytes sent back; silent: accept and never answer.
-    explicit LoopbackHttpServer(std::string answer, bool silent = false);
+    // answer: the raw bytes sent back; silent: accept and never answer; hold: send the answer,
+    // then keep the connection open without a word more (a body that trickles).
+    explicit LoopbackHttpServer(std::string answer, bool silent = false, bool hold = false);
     ~LoopbackHttpServer();
     LoopbackHttpServer(const LoopbackHttpServer &) = delete;
     LoopbackHttpServer &operator=(const LoopbackHttpServer &) = delete;
@@ -28,6 +29,7 @@ private:
     void Serve();
     std::string m_answer;
     bool m_silent;
+    bool m_hold;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<int> m_connections{0};
