@@ -1,4 +1,5 @@
 // zarnserver: creates and migrates the store, loads the demo data set and shows its counts.
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <termios.h>
@@ -52,55 +53,46 @@ struct Options {
     std::vector<std::string> arguments;
 };
 
-bool ParseOptions(int argc, char **argv, Options &options, std::string &error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string &into) {
-            if (i + 1 >= argc) {
-                error = arg + " needs a value";
-                return false;
-            }
-            into = argv[++i];
-            return true;
-        };
-        std::string port;
-        if (arg == "--database") {
-            if (!value(options.settings.database))
-                return false;
-        } else if (arg == "--host") {
-            if (!value(options.settings.host))
-                return false;
-        } else if (arg == "--user") {
-            if (!value(options.settings.user))
-                return false;
-        } else if (arg == "--password") {
-            if (!value(options.settings.password))
-                return false;
-            std::fprintf(stderr,
-                         "zarnserver: warning: a password given with --password shows in"
-                         " the process list; prefer PGPASSWORD, ~/.pgpass or the prompt\n");
-        } else if (arg == "--port") {
-            if (!value(port))
-                return false;
-            char *end = nullptr;
-            const long number = std::strtol(port.c_str(), &end, 10);
-            if (*end != '\0' || number <= 0 || number > 65535) {
-                error = "not a port: " + port;
-                return false;
-            }
-            options.settings.port = static_cast<unsigned>(number);
-        } else if (!arg.empty() && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return false;
-        } else if (options.command.empty()) {
-            options.command = arg;
-        } else {
-            options.arguments.push_back(arg);
-        }
+bool ParseOptions(const QStringList &arguments, Options &options, std::string &error) {
+    const QCommandLineOption database("database", "", "PATH");
+    const QCommandLineOption host("host", "", "HOST");
+    const QCommandLineOption port("port", "", "PORT");
+    const QCommandLineOption user("user", "", "USER");
+    const QCommandLineOption password("password", "", "PW");
+    QCommandLineParser parser;
+    parser.addOptions({database, host, port, user, password});
+    // "export TABLE FILE": options end where the command starts.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(arguments)) {
+        error = parser.errorText().toStdString();
+        return false;
     }
-    if (options.command.empty()) {
+    options.settings.database = parser.value(database).toStdString();
+    options.settings.host = parser.value(host).toStdString();
+    options.settings.user = parser.value(user).toStdString();
+    if (parser.isSet(password)) {
+        options.settings.password = parser.value(password).toStdString();
+        std::fprintf(stderr,
+                     "zarnserver: warning: a password given with --password shows in"
+                     " the process list; prefer PGPASSWORD, ~/.pgpass or the prompt\n");
+    }
+    if (parser.isSet(port)) {
+        bool number = false;
+        const uint value = parser.value(port).toUInt(&number);
+        if (!number || value == 0 || value > 65535) {
+            error = "not a port: " + parser.value(port).toStdString();
+            return false;
+        }
+        options.settings.port = value;
+    }
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
         error = "no command given";
         return false;
+    }
+    options.command = positional.takeFirst().toStdString();
+    for (const QString &argument : positional) {
+        options.arguments.push_back(argument.toStdString());
     }
     return true;
 }
@@ -233,7 +225,7 @@ int main(int argc, char **argv) {
             return 0;
         }
     }
-    if (!ParseOptions(argc, argv, options, error)) {
+    if (!ParseOptions(QCoreApplication::arguments(), options, error)) {
         std::fprintf(stderr, "zarnserver: %s\n\n%s", error.c_str(), kUsage);
         return 2;
     }
