@@ -3,6 +3,8 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 
@@ -37,16 +39,23 @@ QVariant CZARNListModel::data(const QModelIndex &index, int role) const {
         case Qt::ToolTipRole:
             return QString::fromStdString(m_source->CellText(item, column));
         case Qt::ForegroundRole: {
+            // A colour of the source's own, else the palette's (a dark theme stays dark).
             const CellStyle style = m_source->Style(item, column);
-            return QBrush(style.text >= 0 ? ColourOf(style.text) : QColor(Qt::black));
+            return style.text >= 0 ? QVariant(QBrush(ColourOf(style.text))) : QVariant();
         }
         case Qt::BackgroundRole: {
             const CellStyle style = m_source->Style(item, column);
-            const int32_t background = style.background >= 0 ? style.background : 0xFFFFFF;
-            // Only cells still black on white are shaded in the sorted column.
-            const bool plain = style.text <= 0 && background == 0xFFFFFF;
-            return QBrush(
-                ColourOf(plain && column == m_sortedColumn ? kSortedColumnShade : background));
+            if (style.background >= 0 && style.background != 0xFFFFFF) {
+                return QBrush(ColourOf(style.background));
+            }
+            // Only cells in the list's own colours are shaded in the sorted column: a step off
+            // the palette's base, lighter or darker as the theme is.
+            const bool plain = style.text <= 0;
+            if (!plain || column != m_sortedColumn) {
+                return {};
+            }
+            const QColor base = QGuiApplication::palette().color(QPalette::Base);
+            return QBrush(base.lightness() > 128 ? base.darker(104) : base.lighter(130));
         }
         case Qt::FontRole: {
             const CellStyle style = m_source->Style(item, column);

@@ -1,6 +1,6 @@
 // The model under every list: the source's cell texts produced on demand for the rows the
 // list shows (item numbers of the source), the sorted column shaded where a cell still has
-// the default colours, and one row's change signalled without resetting the rest.
+// the palette's colours, and one row's change signalled without resetting the rest.
 #ifndef ZARN_FRAMEWORK_UI_ZARNLISTMODEL_H
 #define ZARN_FRAMEWORK_UI_ZARNLISTMODEL_H
 
@@ -13,9 +13,6 @@
 #include "zarnlistsource.h"
 
 namespace zarn {
-
-// The light grey of the sorted column.
-constexpr int kSortedColumnShade = 0xF5F5F5;
 
 class CZARNListModel : public QAbstractTableModel {
 public:

@@ -132,9 +132,35 @@ TEST_F(ListCtrlTest, OnlyPlainCellsOfTheSortedColumnAreShaded) {
     const QModelIndex plain = list->Model()->index(list->Model()->RowOf(1), 1);
     const QModelIndex red = list->Model()->index(list->Model()->RowOf(0), 1);
     const QModelIndex other = list->Model()->index(list->Model()->RowOf(1), 0);
-    EXPECT_EQ(plain.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(245, 245, 245));
-    EXPECT_EQ(red.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
-    EXPECT_EQ(other.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
+    const QColor shade = plain.data(Qt::BackgroundRole).value<QBrush>().color();
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    EXPECT_LT(shade.lightness(), base.lightness()) << "a step off the light base";
+    EXPECT_GT(shade.lightness(), base.lightness() - 16);
+    EXPECT_FALSE(red.data(Qt::BackgroundRole).isValid()) << "the palette's";
+    EXPECT_FALSE(other.data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(other.data(Qt::ForegroundRole).isValid()) << "the palette's text colour";
+    EXPECT_EQ(red.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
+}
+
+TEST_F(ListCtrlTest, ADarkThemeStaysDark) {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    ClickHeader(1);
+    const QImage shown = list->ReportView()->viewport()->grab().toImage();
+    QApplication::setPalette(light);
+    int lightPixels = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            lightPixels += shown.pixelColor(x, y).lightness() > 200 ? 1 : 0;
+        }
+    }
+    // The texts are light, the ground dark: light pixels are few.
+    EXPECT_LT(lightPixels, shown.width() * shown.height() / 10);
+    EXPECT_GT(lightPixels, 0);
 }
 
 TEST_F(ListCtrlTest, AFilterTypedIntoTheHeaderKeepsMatchingRows) {

@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTreeWidget>
 
 #include "badscanwarning.h"
 #include "filterdialog.h"
@@ -190,6 +191,35 @@ TEST_F(DialogsTest, TheOptionsBarChangesTheDocumentAtOnce) {
     EXPECT_EQ(doc->settings.hideNoMove, 1);
     EXPECT_EQ(frame->OptionsBar().CustomerFilter(), "") << "an empty filter is an empty pattern";
     doc->RemoveView(&counter);
+}
+
+TEST_F(DialogsTest, OptionsShowWholeNamesAndTabWalksTheValuesWithTheirDescriptions) {
+    CZARN30SettingsBlock block;
+    COptionsDialog dialog(block, ui, frame.get());
+    dialog.show();
+    QApplication::processEvents();
+    auto *grid = dialog.findChild<QTreeWidget *>("grid");
+    const QString longest = "Disable Duplicate Scan Warnings";
+    EXPECT_GE(grid->columnWidth(0),
+              grid->fontMetrics().horizontalAdvance(longest) + grid->indentation())
+        << "the name in full";
+    dialog.TextValue(0)->setFocus();  // Query Text
+    EXPECT_THAT(dialog.Description().toStdString(), ::testing::StartsWith("Query Text"));
+    std::vector<std::string> walked;
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked.push_back(QApplication::focusWidget()->objectName().toStdString());
+    }
+    EXPECT_THAT(walked,
+                ElementsAre("Pick Text", "Header File", "", "Footer File", "", "Customer Sort",
+                            "Enable Realtime Updates", "Disable Not-in-list Warnings",
+                            "Disable Duplicate Scan Warnings"))
+        << "the values in order (the browse buttons beside the files), not OK first";
+    EXPECT_THAT(dialog.Description().toStdString(),
+                ::testing::StartsWith("Disable Duplicate Scan Warnings"))
+        << "the description follows the focus";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "ok");
 }
 
 TEST_F(DialogsTest, TheQueryExceptionTableShowsEveryEntry) {

@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include <map>
 #include <QTabWidget>
+#include <map>
 
 #include "receiptprinter.h"
 #include "windowfixture.h"
@@ -107,7 +107,8 @@ TEST_F(MainWindowTest, EveryControlHasItsOwnMnemonicAndAltOpensTheMenus) {
         }
     }
     for (const auto &[letter, texts] : owners) {
-        EXPECT_EQ(texts.size(), 1u) << "Alt+" << letter << " is " << ::testing::PrintToString(texts);
+        EXPECT_EQ(texts.size(), 1u)
+            << "Alt+" << letter << " is " << ::testing::PrintToString(texts);
     }
     for (QRadioButton *choice : frame->findChildren<QRadioButton *>()) {
         EXPECT_NE(Mnemonic(choice->text()), 0) << choice->text().toStdString();

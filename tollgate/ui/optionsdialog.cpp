@@ -42,13 +42,42 @@ COptionsDialog::COptionsDialog(CZARN30SettingsBlock &block, zarn::UiServices &ui
     m_switches[3] = SwitchRow(general, "Disable Duplicate Scan Warnings",
                               "Disable Duplicate Scan Warnings", block.alreadyScannedDisabled);
     m_ui->grid->expandAll();
-    m_ui->grid->setColumnWidth(0, 230);
+    // The names in full, however wide the font draws them.
+    m_ui->grid->resizeColumnToContents(0);
+    m_ui->grid->setColumnWidth(0,
+                               m_ui->grid->columnWidth(0) + fontMetrics().averageCharWidth() * 2);
     connect(m_ui->grid, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
         m_ui->description->setText(current ? current->data(0, kDescriptionRole).toString()
                                            : QString());
     });
     connect(m_ui->ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Tab walks the values in the grid's order, then OK and Cancel.
+    QWidget *previous = m_ui->grid;
+    for (QWidget *editor : m_editors) {
+        setTabOrder(previous, editor);
+        previous = editor;
+    }
+    setTabOrder(previous, m_ui->ok);
+    setTabOrder(m_ui->ok, m_ui->cancel);
+}
+
+bool COptionsDialog::eventFilter(QObject *watched, QEvent *event) {
+    // The description follows the field that has the focus, as it follows the current row.
+    if (event->type() == QEvent::FocusIn) {
+        const auto row = m_rowOfEditor.find(static_cast<QWidget *>(watched));
+        if (row != m_rowOfEditor.end()) {
+            m_ui->grid->setCurrentItem(row->second);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void COptionsDialog::Follow(QWidget *editor, QTreeWidgetItem *row) {
+    editor->installEventFilter(this);
+    m_rowOfEditor[editor] = row;
+    m_editors.push_back(editor);
+    editor->setAccessibleName(row->text(0));
 }
 
 COptionsDialog::~COptionsDialog() = default;
@@ -83,6 +112,7 @@ QLineEdit *COptionsDialog::TextRow(QTreeWidgetItem *group, const QString &name,
     auto *edit = new QLineEdit(QString::fromStdString(value), holder);
     edit->setObjectName(name);
     layout->addWidget(edit);
+    Follow(edit, row);
     const QString original = edit->text();
     connect(edit, &QLineEdit::textChanged, edit,
             [edit, original](const QString &text) { MarkWhenChanged(edit, text != original); });
@@ -91,6 +121,8 @@ QLineEdit *COptionsDialog::TextRow(QTreeWidgetItem *group, const QString &name,
         browse->setAutoDefault(false);
         browse->setMaximumWidth(32);
         layout->addWidget(browse);
+        Follow(browse, row);
+        browse->setAccessibleName("Choose the " + name);
         connect(browse, &QPushButton::clicked, this, [this, edit]() {
             zarn::FileDialogRequest request;
             request.title = "Open";
@@ -111,6 +143,7 @@ QComboBox *COptionsDialog::SwitchRow(QTreeWidgetItem *group, const QString &name
     QTreeWidgetItem *row = Row(group, name, description);
     auto *choice = new QComboBox;
     choice->setObjectName(name);
+    Follow(choice, row);
     choice->addItems({"Yes", "No"});
     choice->setCurrentIndex(value ? 0 : 1);  // any nonzero value reads as yes
     const int original = choice->currentIndex();

@@ -9,7 +9,9 @@
 #include <QTreeWidgetItem>
 
 #include <array>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "zarn30settings.h"
 #include "zarnuiservices.h"
@@ -30,6 +32,7 @@ public:
 
 protected:
     void accept() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QTreeWidgetItem *Group(const QString &title);
@@ -38,11 +41,16 @@ private:
                        const std::string &value, bool bitmapFile);
     QComboBox *SwitchRow(QTreeWidgetItem *group, const QString &name, const QString &description,
                          int value);
+    // A value's editor: in the tab order, named for screen readers, and making its row current
+    // (with its description) when it takes the focus.
+    void Follow(QWidget *editor, QTreeWidgetItem *row);
     std::unique_ptr<Ui::COptionsDialog> m_ui;
     CZARN30SettingsBlock &m_block;
     zarn::UiServices &m_services;
     std::array<QLineEdit *, 4> m_texts{};
     std::array<QComboBox *, 4> m_switches{};
+    std::vector<QWidget *> m_editors;
+    std::map<QWidget *, QTreeWidgetItem *> m_rowOfEditor;
 };
 
 #endif
