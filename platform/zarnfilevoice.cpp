@@ -28,11 +28,24 @@ public:
         std::fflush(m_file);
     }
 
+    void Tone(AnswerKind kind) override { Speak(ToneMarker(kind)); }
+
 private:
     FILE *m_file;
 };
 
 }  // namespace
+
+std::string ToneMarker(AnswerKind kind) {
+    switch (kind) {
+        case AnswerKind::Accepted:
+            return "[tone: accepted]";
+        case AnswerKind::Note:
+            return "[tone: note]";
+        default:
+            return "[tone: refused]";
+    }
+}
 
 std::unique_ptr<Voice> CreateFileVoice(const std::string &path, std::string &error) {
     FILE *file = std::fopen(path.c_str(), "w");

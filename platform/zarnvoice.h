@@ -2,9 +2,12 @@
 #ifndef ZARN_PLATFORM_ZARNVOICE_H
 #define ZARN_PLATFORM_ZARNVOICE_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "zarnscantarget.h"
 
 namespace zarn {
 
@@ -12,7 +15,15 @@ class Voice {
 public:
     virtual ~Voice() = default;
     virtual void Speak(const std::string &utf8) = 0;
+    // A short sound that tells the kind of an answer before it is spoken.
+    virtual void Tone(AnswerKind) {}
+    // Told once when the voice finds it cannot speak (no engine, no sound device), so the
+    // program says so on screen; the voice speaks no more after it.
+    std::function<void(const std::string &why)> onFailure;
 };
+
+// The marker a speech log writes for a tone.
+std::string ToneMarker(AnswerKind kind);
 
 // The espeak-ng voice, playing through the sound device. Null with error set when the engine
 // cannot start (the caller then runs silently).
@@ -32,7 +43,9 @@ std::unique_ptr<Voice> CreateFileVoice(const std::string &path, std::string &err
 class RecordingVoice : public Voice {
 public:
     void Speak(const std::string &utf8) override { spoken.push_back(utf8); }
+    void Tone(AnswerKind kind) override { tones.push_back(ToneMarker(kind)); }
     std::vector<std::string> spoken;
+    std::vector<std::string> tones;
 };
 
 }  // namespace zarn

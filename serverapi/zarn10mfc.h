@@ -14,6 +14,7 @@
 
 #include "zarn10rc.h"
 #include "zarnrecords.h"
+#include "zarnscantarget.h"
 
 namespace zarn {
 class ServerSession;
@@ -95,6 +96,8 @@ public:
     CZARN10RC DoControlPanel(void *reserved1, void *reserved2);
     // Nonzero after the operator cancelled the last scan dialog; reset 1 clears it.
     int WasCancelled(int reset);
+    // The owner's answer to a scan, shown in the scan dialog that is open (none: nothing).
+    void ShowScanAnswer(const zarn::ScanAnswer &answer);
 
     // For the library's own dialogs and tools.
     zarn::ServerSession *Session();

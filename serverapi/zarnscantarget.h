@@ -20,6 +20,14 @@ public:
     virtual void PostValues(unsigned message, intptr_t wParam, intptr_t lParam) = 0;
 };
 
+// What a scan drew from the program: the verdict the operator hears, to be seen as well.
+enum class AnswerKind { Accepted, Warning, Refused, Note };
+struct ScanAnswer {
+    std::string scanned;  // the bar code or key the answer is for; empty for a command
+    std::string text;     // as spoken, every text of the answer
+    AnswerKind kind = AnswerKind::Note;
+};
+
 // The scanner lines the dialog reads, and what it shows while it waits. The Qt dialog reads
 // the keyboard; tests feed lines.
 class ScanDialogPresenter {
@@ -29,6 +37,8 @@ public:
     // The next line; false when the operator closed the dialog.
     virtual bool NextLine(std::string &line) = 0;
     virtual void ShowStatus(const std::string &text) = 0;
+    // The program's answer to the last scan: shown until the next, and kept in a short history.
+    virtual void ShowAnswer(const ScanAnswer &) {}
     virtual void Close() = 0;
     // True when the operator closed the dialog with its cancel button.
     virtual bool Cancelled() const = 0;

@@ -56,6 +56,7 @@ public:
     void ShowStatus(const std::string &text) override {
         m_script.scanLog.push_back("status:" + text);
     }
+    void ShowAnswer(const ScanAnswer &answer) override { m_script.answers.push_back(answer); }
     void Close() override {
         QCoreApplication::sendPostedEvents();
         m_script.scanLog.push_back("close");

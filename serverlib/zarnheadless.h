@@ -25,6 +25,7 @@ struct HeadlessScript {
     std::vector<std::string> progressLog;  // "title:..", "line1:..", "line2:..", "pos:d/t"
     std::vector<std::vector<ResultListEntry>> resultLists;
     std::vector<std::string> scanLog;  // "open:..", "status:..", "close"
+    std::vector<ScanAnswer> answers;   // what the scan dialog was given to show
     std::vector<std::string> infoLog;  // "title", then its lines
 };
 

@@ -78,6 +78,7 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
     }
     const BarCodeGrammar &grammar = m_session->grammar;
     dialog->Open(title ? title : "");
+    m_session->openDialog = dialog.get();
     for (std::string line; dialog->NextLine(line);) {
         ZARN10BARCODEPARSED scanned;
         uint8_t result = ParseScannerLine(grammar, line, nullptr, nullptr, scanned);
@@ -110,6 +111,13 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
         }
     }
     m_session->cancelled = dialog->Cancelled();
+    m_session->openDialog = nullptr;
     dialog->Close();
     return kZarnOK;
+}
+
+void CZARN10MFC::ShowScanAnswer(const ScanAnswer &answer) {
+    if (m_session->openDialog) {
+        m_session->openDialog->ShowAnswer(answer);
+    }
 }

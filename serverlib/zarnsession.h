@@ -18,6 +18,7 @@ public:
     int programId = 0;
     std::unique_ptr<Store> store;
     bool cancelled = false;
+    ScanDialogPresenter *openDialog = nullptr;  // while ScanDialog runs
     BarCodeGrammar grammar;  // the scan dialog's; programs set it from their configuration
 
     // The open store, or null with result set to "not logged on".

@@ -10,8 +10,11 @@ bool IsStoreText(const std::string &text) {
         if (lead == 0) {
             return false;
         }
-        const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                            : (lead >> 3) == 0x1E ? 4 : 0;
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
         if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2) ||
             (length == 4 && lead > 0xF4)) {
             return false;
@@ -22,8 +25,10 @@ bool IsStoreText(const std::string &text) {
             }
         }
         const unsigned second = length > 1 ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if ((length == 3 && ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0))) ||
-            (length == 4 && ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)))) {
+        if ((length == 3 &&
+             ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0))) ||
+            (length == 4 &&
+             ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)))) {
             return false;  // overlong forms and surrogates
         }
         i += length;
@@ -52,7 +57,8 @@ bool IsVolumeSerial(const std::string &serial) {
 }
 
 bool IsSlot(int64_t slot) {
-    return slot > std::numeric_limits<int32_t>::min() && slot <= std::numeric_limits<int32_t>::max();
+    return slot > std::numeric_limits<int32_t>::min() &&
+           slot <= std::numeric_limits<int32_t>::max();
 }
 
 }  // namespace zarn

@@ -23,6 +23,14 @@ std::string Formatted(const char *format, ...) {
     return text;
 }
 
+// What a scan's answer is for, as the operator knows it.
+std::string ScannedText(const ZARN10BARCODEPARSED &scanned) {
+    const std::string volume = zarn::ReadField(scanned.volume);
+    const std::string customer = zarn::ReadField(scanned.customerId);
+    return customer.empty() ? volume
+                            : zarn::DisplayKey(customer, zarn::ReadField(scanned.mediaId), volume);
+}
+
 const char *KeyPart(const ZARN10BARCODEPARSED &scanned) {
     return scanned.customerId;  // customer, media and volume follow one another: 18 bytes
 }
@@ -35,26 +43,41 @@ CZARN30MainLogic::CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker)
 intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
     const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload);
     const uint8_t result = static_cast<uint8_t>(message.wParam);
+    // Every scan's answer is spoken after its tone, shown, and handed to the scan dialog.
+    const auto answer = [&](const std::string &scanned,
+                            const std::function<zarn::AnswerKind()> &judge) {
+        m_speaker.BeginScan(scanned);
+        m_unspoken.clear();
+        const zarn::AnswerKind kind = judge();
+        m_doc.server.ShowScanAnswer(m_speaker.EndScan(kind, m_unspoken));
+    };
     switch (message.id) {
         case kMsgVolumeScanned:
             if (scanned) {
-                OnVolumeScanned(result, *scanned);
+                answer(ScannedText(*scanned), [&]() { return OnVolumeScanned(result, *scanned); });
             }
             break;
         case kMsgControlCharacter:
-            OnControlCharacter(static_cast<char>(message.wParam));
+            answer(std::string("!") + static_cast<char>(message.wParam), [&]() {
+                OnControlCharacter(static_cast<char>(message.wParam));
+                return zarn::AnswerKind::Note;
+            });
             break;
         case kMsgZoneSlot:
-            OnZoneSlot(static_cast<int>(message.wParam), static_cast<int>(message.lParam));
+            answer("", [&]() {
+                OnZoneSlot(static_cast<int>(message.wParam), static_cast<int>(message.lParam));
+                return zarn::AnswerKind::Note;
+            });
             break;
         case kMsgVolumeForSlot:
             if (scanned) {
-                OnVolumeForSlot(result, *scanned);
+                answer(ScannedText(*scanned), [&]() { return OnVolumeForSlot(result, *scanned); });
             }
             break;
         case kMsgVolumeForSlotAllocation:
             if (scanned) {
-                OnVolumeForSlotAllocation(result, *scanned);
+                answer(ScannedText(*scanned),
+                       [&]() { return OnVolumeForSlotAllocation(result, *scanned); });
             }
             break;
         case kMsgLogonAndBuild:
@@ -259,11 +282,12 @@ void CZARN30MainLogic::MarkScanned(CZARN10TreeVolume &item) {
     UpdateScanned(item);
 }
 
-void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned) {
+zarn::AnswerKind CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult,
+                                                   const ZARN10BARCODEPARSED &scanned) {
     ++m_doc.scanSequence;
     if (dialogResult != kZarnOK) {
         m_speaker.Speak(CZARN10RC(dialogResult).Get());
-        return;
+        return zarn::AnswerKind::Refused;
     }
     const char *key = KeyPart(scanned);
     if (scanned.flags & kZarnScanContainer) {
@@ -272,20 +296,25 @@ void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODE
     CZARN10TreeVolume *item = nullptr;
     const uint8_t result = Validate(key, item);
     if (result == kScanNoOperation) {
-        return;
+        return zarn::AnswerKind::Note;
     }
+    zarn::AnswerKind kind = result == kScanOK               ? zarn::AnswerKind::Accepted
+                            : result == kScanAlreadyScanned ? zarn::AnswerKind::Warning
+                                                            : zarn::AnswerKind::Refused;
     if (result != kScanOK) {
         const CZARN30SettingsBlock &block = m_doc.settings.block;
         const bool silent = (result == kScanNotInList && block.notInListDisabled) ||
                             (result == kScanAlreadyScanned && block.alreadyScannedDisabled);
         if (!silent) {
             m_speaker.Speak(ScanResultText(result));
+        } else {
+            m_unspoken = ScanResultText(result);  // not said, as told, but still shown
         }
         m_doc.AddBadScan(key, result);
     }
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
     if (result == kScanLocationError) {
-        return;
+        return kind;
     }
     if (!m_doc.IsPickMode()) {
         const CZARN10RC spoken = SpeakLocation(item, key);
@@ -293,13 +322,15 @@ void CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODE
             m_speaker.Speak(spoken.Get());
             m_doc.AddBadScan(key, kScanUndefined);
             m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+            kind = zarn::AnswerKind::Refused;
         }
-        return;
+        return kind;
     }
     if (item && !(item->volumeFlags & kZarnVolContainer) && m_doc.currentContainerNumber != -1) {
         item->container = m_doc.currentContainerNumber;
     }
     AnnounceNextPick();
+    return kind;
 }
 
 void CZARN30MainLogic::OnControlCharacter(char character) {
@@ -368,18 +399,19 @@ void CZARN30MainLogic::ScanToSlot() {
     RunScanDialog("Scan to Slot", kMsgVolumeForSlot, kMsgControlCharacter, kMsgZoneSlot);
 }
 
-void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned) {
+zarn::AnswerKind CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult,
+                                                   const ZARN10BARCODEPARSED &scanned) {
     if (dialogResult != kZarnOK) {
         m_speaker.Speak(CZARN10RC(dialogResult).Get());
-        return;
+        return zarn::AnswerKind::Refused;
     }
     if (m_doc.currentZone == 0) {
         m_speaker.Speak("You have no current Zone");
-        return;
+        return zarn::AnswerKind::Refused;
     }
     if (m_doc.currentSlot == 0) {
         m_speaker.Speak("You have no current Slot");
-        return;
+        return zarn::AnswerKind::Refused;
     }
     const std::string customer = zarn::ReadField(scanned.customerId);
     const std::string media = zarn::ReadField(scanned.mediaId);
@@ -390,7 +422,7 @@ void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODE
             SetCurrentLocation(holder, m_doc.server, m_doc.slotConfirmationRepository,
                                m_doc.slotConfirmationSlot, 0, -1);
         m_speaker.Speak(slotted.IsOK(0) ? "Volume slotted" : slotted.Get());
-        return;
+        return slotted.IsOK(0) ? zarn::AnswerKind::Accepted : zarn::AnswerKind::Refused;
     }
     ZARNCOORD coordinate;
     CZARN10RC result = m_doc.server.Get(&coordinate, customer.c_str(), media.c_str(),
@@ -401,7 +433,7 @@ void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODE
     }
     if (!result.IsOK(0)) {
         m_speaker.Speak(result.Get());
-        return;
+        return zarn::AnswerKind::Refused;
     }
     m_speaker.Speak(Formatted("Please scan to confirm that you want to slot into zone %s slot %d",
                               zarn::ReadField(zone.zoneName).c_str(), m_doc.currentSlot));
@@ -412,6 +444,7 @@ void CZARN30MainLogic::OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODE
     m_doc.slotConfirmationSlot = coordinate.slot;
     m_doc.slotConfirmationZone = m_doc.currentZone;
     m_doc.slotConfirmationZoneSlot = m_doc.currentSlot;
+    return zarn::AnswerKind::Note;  // asked to confirm
 }
 
 bool CZARN30MainLogic::ConfirmsSlot(const std::string &customer, const std::string &media,
@@ -428,11 +461,12 @@ void CZARN30MainLogic::SlotAllocationScan() {
     slotAllocationResults.Display(0, nullptr);
 }
 
-void CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
-                                                 const ZARN10BARCODEPARSED &scanned) {
+zarn::AnswerKind CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
+                                                             const ZARN10BARCODEPARSED &scanned) {
     if (dialogResult != kZarnOK) {
         slotAllocationResults.Add(dialogResult, "Unknown");
-        return;
+        m_unspoken = CZARN10RC(dialogResult).Get();
+        return zarn::AnswerKind::Refused;
     }
     CZARN30VolumeRecord holder(zarn::ReadField(scanned.customerId),
                                zarn::ReadField(scanned.mediaId), zarn::ReadField(scanned.volume));
@@ -446,6 +480,8 @@ void CZARN30MainLogic::OnVolumeForSlotAllocation(uint8_t dialogResult,
     }
     slotAllocationResults.Add(result, "%s.%s.%s", holder.customer.c_str(), holder.media.c_str(),
                               holder.volume.c_str());
+    m_unspoken = result.Get();  // the allocation scan is answered in its result list, silently
+    return result.IsOK(0) ? zarn::AnswerKind::Accepted : zarn::AnswerKind::Refused;
 }
 
 bool CZARN30MainLogic::PrintReceipts() {

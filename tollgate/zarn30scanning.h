@@ -67,11 +67,14 @@ public:
     ScanErrorWarningPresenter *scanErrorWarning = nullptr;
 
     // The handlers, as the messages reach them.
-    void OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+    // Each judges one scan and says what the answer is (its texts are spoken through the
+    // speaker); the message handler hands the whole answer on.
+    zarn::AnswerKind OnVolumeScanned(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
     void OnControlCharacter(char character);
     void OnZoneSlot(int zone, int slot);
-    void OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
-    void OnVolumeForSlotAllocation(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+    zarn::AnswerKind OnVolumeForSlot(uint8_t dialogResult, const ZARN10BARCODEPARSED &scanned);
+    zarn::AnswerKind OnVolumeForSlotAllocation(uint8_t dialogResult,
+                                               const ZARN10BARCODEPARSED &scanned);
 
     // The judgement of one scan: a result code and the To-Scan item, when one was found.
     uint8_t Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item);
@@ -94,6 +97,7 @@ private:
 
     CZARN30Doc &m_doc;
     CZARN30Speaker &m_speaker;
+    std::string m_unspoken;  // a scan's answer that is shown but not said
 };
 
 // "Are are sure ..." and the other texts of the server update.

@@ -1,8 +1,10 @@
 #include "zarnqtscandialog.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace zarn {
@@ -26,6 +28,32 @@ QtScanDialog::QtScanDialog(QWidget *parent) : QDialog(parent) {
     m_status->setObjectName("status");
     m_status->setTextFormat(Qt::PlainText);
     layout->addWidget(m_status);
+    // The answer to the last scan, as it was spoken.
+    auto *verdictRow = new QHBoxLayout;
+    m_verdictIcon = new QLabel(this);
+    m_verdictIcon->setFixedSize(48, 48);
+    verdictRow->addWidget(m_verdictIcon);
+    m_verdict = new QLabel(this);
+    m_verdict->setObjectName("verdict");
+    m_verdict->setTextFormat(Qt::PlainText);
+    m_verdict->setWordWrap(true);
+    m_verdict->setMinimumHeight(56);
+    m_verdict->setAccessibleName("Answer");
+    m_verdict->setFocusPolicy(Qt::NoFocus);
+    QFont large = m_verdict->font();
+    large.setPointSizeF(large.pointSizeF() * 1.8);
+    large.setBold(true);
+    m_verdict->setFont(large);
+    verdictRow->addWidget(m_verdict, 1);
+    layout->addLayout(verdictRow);
+    auto *historyLabel = new QLabel("Last answers:", this);
+    layout->addWidget(historyLabel);
+    m_history = new QListWidget(this);
+    m_history->setObjectName("history");
+    m_history->setAccessibleName("Last answers");
+    m_history->setFocusPolicy(Qt::NoFocus);  // the scanner's keys stay with the dialog
+    m_history->setMaximumHeight(m_history->fontMetrics().height() * 11);
+    layout->addWidget(m_history);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     m_close = new QPushButton("&Close", this);
@@ -81,6 +109,50 @@ bool QtScanDialog::NextLine(std::string &line) {
 
 void QtScanDialog::ShowStatus(const std::string &text) {
     m_status->setText(QString::fromStdString(text));
+}
+
+namespace {
+
+struct AnswerLook {
+    const char *word;
+    QStyle::StandardPixmap icon;
+    const char *background;  // with dark text: readable in any theme
+};
+
+AnswerLook LookOf(AnswerKind kind) {
+    switch (kind) {
+        case AnswerKind::Accepted:
+            return {"Accepted", QStyle::SP_DialogApplyButton, "#c8f0c8"};
+        case AnswerKind::Warning:
+            return {"Warning", QStyle::SP_MessageBoxWarning, "#fbe6a2"};
+        case AnswerKind::Refused:
+            return {"Refused", QStyle::SP_MessageBoxCritical, "#f6c3c3"};
+        default:
+            return {"Note", QStyle::SP_MessageBoxInformation, "#d6e4f5"};
+    }
+}
+
+}  // namespace
+
+void QtScanDialog::ShowAnswer(const ScanAnswer &answer) {
+    const AnswerLook look = LookOf(answer.kind);
+    const QString shown = QString("%1: %2").arg(look.word, QString::fromStdString(answer.text));
+    m_verdict->setText(shown);
+    m_verdict->setStyleSheet(QString("QLabel { background: %1; color: #111; padding: 6px;"
+                                     " border-radius: 4px; }")
+                                 .arg(look.background));
+    m_verdictIcon->setPixmap(style()->standardIcon(look.icon).pixmap(48, 48));
+    m_verdictIcon->setAccessibleName(look.word);
+    const QString scanned = QString::fromStdString(answer.scanned);
+    auto *entry = new QListWidgetItem(style()->standardIcon(look.icon),
+                                      scanned.isEmpty() ? shown : scanned + "  " + shown);
+    m_history->insertItem(0, entry);
+    while (m_history->count() > kHistoryLength) {
+        delete m_history->takeItem(m_history->count() - 1);
+    }
+    // A screen reader says it at once, whatever has the focus.
+    QAccessibleEvent alert(m_verdict, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void QtScanDialog::Close() {

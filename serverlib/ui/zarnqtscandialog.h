@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <deque>
@@ -24,6 +25,9 @@ public:
     void Open(const std::string &title) override;
     bool NextLine(std::string &line) override;
     void ShowStatus(const std::string &text) override;
+    // Large, with an icon and a word for its kind as well as a colour, until the next answer;
+    // the last ten are listed under it. Assistive technology is told of each as an alert.
+    void ShowAnswer(const ScanAnswer &answer) override;
     void Close() override;
     bool Cancelled() const override { return m_cancelled; }
 
@@ -43,10 +47,14 @@ protected:
 private:
     // Longer than any code a grammar can have (markers are at most 32 characters).
     static constexpr qsizetype kLongestScannerLine = 256;
+    static constexpr int kHistoryLength = 10;
     bool TakeKey(QKeyEvent *event);
     void ShowTyping();
     QLabel *m_status;
     QLabel *m_typingLabel;
+    QLabel *m_verdictIcon;
+    QLabel *m_verdict;
+    QListWidget *m_history;
     QPushButton *m_close;
     QPushButton *m_cancel;
     QString m_typing;

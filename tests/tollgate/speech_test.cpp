@@ -92,7 +92,39 @@ TEST(Speaker, WithoutAVoiceItSaysSoOnceAndRunsSilently) {
     EXPECT_EQ(ui.boxes[0].style, kBoxOk | kBoxIconInformation);
     EXPECT_TRUE(speaker.SpeechDisabled());
     speaker.Speak("Volume skipped");
-    EXPECT_EQ(speaker.StatusText(), "");
+    EXPECT_EQ(speaker.StatusText(), "Volume skipped") << "nothing depends on hearing";
+}
+
+TEST(Speaker, AScansAnswerComesAfterItsToneAndIsHandedOnWhole) {
+    ScriptedUiServices ui;
+    CZARN30Speaker speaker;
+    auto made = std::make_unique<RecordingVoice>();
+    RecordingVoice &voice = *made;
+    speaker.Start([&]() { return std::move(made); }, ui);
+    speaker.BeginScan("ACME.LTO9.A00001");
+    speaker.Speak("Sequence error");
+    speaker.Speak("Please scan new Zone LIB-A");
+    EXPECT_EQ(voice.spoken.size(), 1u) << "kept until the answer is complete";
+    const ScanAnswer refused = speaker.EndScan(AnswerKind::Refused);
+    EXPECT_EQ(refused.scanned, "ACME.LTO9.A00001");
+    EXPECT_EQ(refused.text, "Sequence error; Please scan new Zone LIB-A");
+    EXPECT_EQ(voice.tones, std::vector<std::string>{"[tone: refused]"});
+    EXPECT_EQ(voice.spoken.back(), "Please scan new Zone LIB-A");
+    EXPECT_EQ(speaker.StatusText(), refused.text);
+
+    speaker.BeginScan("ACME.LTO9.A00002");
+    speaker.Speak("No-Alloc slot 7");
+    speaker.EndScan(AnswerKind::Accepted);
+    EXPECT_EQ(voice.tones.size(), 1u) << "no tone for an accepted scan unless asked";
+    speaker.SetTones(true, false);
+    speaker.BeginScan("ACME.LTO9.A00003");
+    const ScanAnswer silent = speaker.EndScan(AnswerKind::Warning, "Volume already scanned");
+    EXPECT_EQ(silent.text, "Volume already scanned") << "shown though not said";
+    EXPECT_EQ(voice.tones.size(), 1u);
+
+    voice.onFailure("no sound device");  // the voice finds it cannot play
+    EXPECT_TRUE(speaker.SpeechDisabled());
+    EXPECT_EQ(speaker.StatusText(), kSpeechUnavailableText);
 }
 
 }  // namespace

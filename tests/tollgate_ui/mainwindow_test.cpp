@@ -47,7 +47,14 @@ TEST_F(MainWindowTest, ADayAtTheStationStepByStep) {
                 ElementsAre("Kestrava Speech sub-system enabled and ready for work",
                             "No-Alloc  slot 7 ", "Volume already scanned", "No-Alloc  slot 7 ",
                             "Volume is not in list", "Volume is not on file"));
-    EXPECT_EQ(frame->StatusPane(0), "Volume is not on file");
+    EXPECT_EQ(frame->StatusPane(0), "Volume is not in list; Volume is not on file")
+        << "the whole answer to the last scan";
+    EXPECT_THAT(voice->tones, ElementsAre("[tone: refused]", "[tone: refused]"))
+        << "a tone before each refusal (a warning is one), none for the accepted scan";
+    ASSERT_EQ(script.answers.size(), 3u) << "each scan's answer went to the scan dialog";
+    EXPECT_EQ(script.answers[0].kind, AnswerKind::Accepted);
+    EXPECT_EQ(script.answers[1].kind, AnswerKind::Warning);
+    EXPECT_EQ(script.answers[2].text, "Volume is not in list; Volume is not on file");
     EXPECT_EQ(tabs.tabText(0), "To-Scan (2)");
     EXPECT_EQ(tabs.tabText(1), "Done (1)");
     EXPECT_EQ(tabs.tabText(2), "Errors (3)");
