@@ -17,6 +17,8 @@ CZARNShelverScanBar::CZARNShelverScanBar(zarn::Profile &profile) : m_profile(pro
     presumeNew = profile.GetInt(kOptions, "PresumeNew", 0);
     addSuffix = profile.GetInt(kOptions, "AddSuffix", 0);
     noContainerSlot = profile.GetInt(kOptions, "NoContainerSlot", 0);
+    toneAccepted = profile.GetInt(kOptions, "ToneAccepted", 0);
+    toneRefused = profile.GetInt(kOptions, "ToneRefused", 1);
 }
 
 CZARNShelverScanBar::~CZARNShelverScanBar() {
@@ -24,6 +26,8 @@ CZARNShelverScanBar::~CZARNShelverScanBar() {
     m_profile.WriteInt(kOptions, "PresumeNew", presumeNew);
     m_profile.WriteInt(kOptions, "AddSuffix", addSuffix);
     m_profile.WriteInt(kOptions, "NoContainerSlot", noContainerSlot);
+    m_profile.WriteInt(kOptions, "ToneAccepted", toneAccepted);
+    m_profile.WriteInt(kOptions, "ToneRefused", toneRefused);
     m_profile.Flush();
 }
 

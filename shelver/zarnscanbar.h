@@ -27,6 +27,9 @@ public:
     int autoIncrement = 0;
     int presumeNew = 0;
     int noContainerSlot = 0;
+    // Tones before answers (profile only): accepted ones, off by default; refused ones, on.
+    int toneAccepted = 0;
+    int toneRefused = 1;
     CZARNZoneList zones;
 
     // Loads the zones (once) for the bar's list; the slot goes back to 0 and no zone is chosen.

@@ -34,20 +34,33 @@ intptr_t CZARNShelverView::HandleMessage(const zarn::WindowMessage &message) {
         return scanned ? OnVolume(static_cast<uint8_t>(message.wParam), scanned->customerId) : 0;
     }
     if (message.id == kMsgShelveZoneSlot) {
-        const std::string said = m_bar.OnZoneSlot(static_cast<uint32_t>(message.wParam),
-                                                  static_cast<int32_t>(message.lParam));
-        m_speak(said);
-        if (onAnswered) {
-            onAnswered("", said);
-        }
+        const int32_t slot = static_cast<int32_t>(message.lParam);
+        const std::string said = m_bar.OnZoneSlot(static_cast<uint32_t>(message.wParam), slot);
+        const bool refused = slot < 0 || said == "Failed to set new zone";
+        m_said = {said};
+        Answer("", refused ? zarn::AnswerKind::Refused : zarn::AnswerKind::Note);
         return 1;
     }
     return 0;
 }
 
 void CZARNShelverView::Say(const std::string &text) {
-    m_said.push_back(text);
-    m_speak(text);
+    m_said.push_back(text);  // spoken with the whole answer, after its tone
+}
+
+void CZARNShelverView::Answer(const std::string &scanned, zarn::AnswerKind kind) {
+    if (tone) {
+        tone(kind);
+    }
+    zarn::ScanAnswer answer{scanned, "", kind};
+    for (const std::string &text : m_said) {
+        m_speak(text);
+        answer.text += (answer.text.empty() ? "" : "; ") + text;
+    }
+    if (onAnswered) {
+        onAnswered(scanned, answer.text);
+    }
+    m_server.ShowScanAnswer(answer);
 }
 
 void CZARNShelverView::Scan() {
@@ -80,12 +93,13 @@ int CZARNShelverView::OnVolume(uint8_t dialogResult, const char key[kZarnVolumeK
     if (onAppended && m_scanned.size() > listed) {
         onAppended();
     }
-    if (onAnswered) {
-        const std::string serial = KeyPart(key + 8, 10);
-        onAnswered(serial.empty() ? std::string()
-                                  : zarn::DisplayKey(KeyPart(key, 4), KeyPart(key + 4, 4), serial),
-                   said);
-    }
+    const std::string serial = KeyPart(key + 8, 10);
+    const bool containerOnly = m_said.size() == 1 && m_said.front() == "New container set";
+    Answer(serial.empty() ? std::string()
+                          : zarn::DisplayKey(KeyPart(key, 4), KeyPart(key + 4, 4), serial),
+           m_scanned.size() > listed ? zarn::AnswerKind::Accepted
+           : containerOnly           ? zarn::AnswerKind::Note
+                                     : zarn::AnswerKind::Refused);
     return answer;
 }
 

@@ -41,6 +41,9 @@ public:
     // Told after every scan and zone or slot code: what it was (the volume's key, empty for a
     // zone or slot) and everything said for it, so that the window shows it.
     std::function<void(const std::string &scanned, const std::string &answer)> onAnswered;
+    // Sounds the tone of an answer's kind before the answer is spoken (the window decides
+    // which kinds have one).
+    std::function<void(zarn::AnswerKind)> tone;
 
     const std::vector<CScanOb> &Scanned() const { return m_scanned; }
     int32_t CurrentContainer() const { return m_containerNumber; }
@@ -50,8 +53,11 @@ public:
 
 private:
     int PlaceVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]);
-    // Speaks text and keeps it as part of the current scan's answer.
+    // Keeps text as part of the current scan's answer.
     void Say(const std::string &text);
+    // The answer kept so far: its tone, then its texts spoken, shown, and handed to the scan
+    // dialog.
+    void Answer(const std::string &scanned, zarn::AnswerKind kind);
     int Move(ZARNVOLSEx &record, CScanOb &object);
     int Add(ZARNVOLSEx &record, CScanOb &object, const std::string &serial);
     void Append(CScanOb object);

@@ -1,9 +1,12 @@
 #include "shelvermainframe.h"
 
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <cstdio>
 
 #include "zarnmenus.h"
 #include "zarnsplash.h"
@@ -24,6 +27,10 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     setObjectName("CMainFrame");
     setWindowTitle("Kestrava - Shelver");
     statusBar()->showMessage("Ready");
+    m_speechNotice = new QLabel(this);
+    m_speechNotice->setObjectName("speechNotice");
+    m_speechNotice->hide();
+    statusBar()->addPermanentWidget(m_speechNotice);
     m_bar = std::make_unique<CZARNShelverScanBar>(app.GetProfile());
     m_barWindow = new CScanDialogBar(*m_bar, this);
     auto *dock = new QToolBar("Scan bar", this);
@@ -60,11 +67,21 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     connect(help->addAction("&Get Technical Assistance"), &QAction::triggered, this,
             [&app]() { app.RequestAssistance(); });
 
+    m_view->tone = [this](zarn::AnswerKind kind) {
+        const bool accepted = kind == zarn::AnswerKind::Accepted;
+        const bool refused = kind == zarn::AnswerKind::Refused || kind == zarn::AnswerKind::Warning;
+        if (m_voice && ((accepted && m_bar->toneAccepted) || (refused && m_bar->toneRefused))) {
+            m_voice->Tone(kind);
+        }
+    };
     m_voice = m_services.voice ? m_services.voice() : nullptr;
     if (!m_voice) {
         m_services.list.ui->MessageBox(
             "Text-To-Speech Engine Initialization failed. Speech will not be enabled",
             "TTS Init Failed", zarn::kBoxOk | zarn::kBoxIconInformation);
+        SpeechUnavailable("no voice could start");
+    } else {
+        m_voice->onFailure = [this](const std::string &why) { SpeechUnavailable(why); };
     }
     resize(1000, 700);
 }
@@ -85,6 +102,13 @@ intptr_t CMainFrame::HandleMessage(const zarn::WindowMessage &message) {
     m_bar->FillZones(m_server);
     m_barWindow->ShowZones();
     return 1;
+}
+
+void CMainFrame::SpeechUnavailable(const std::string &why) {
+    std::fprintf(stderr, "ZARNShelver: speech unavailable: %s\n", why.c_str());
+    m_voice.reset();  // silent from now on; every answer is still shown
+    m_speechNotice->setText("Speech unavailable: answers are shown on screen");
+    m_speechNotice->show();
 }
 
 void CMainFrame::Speak(const std::string &text) {

@@ -3,6 +3,7 @@
 #ifndef ZARN_SHELVER_UI_SHELVERMAINFRAME_H
 #define ZARN_SHELVER_UI_SHELVERMAINFRAME_H
 
+#include <QLabel>
 #include <QMainWindow>
 
 #include <functional>
@@ -36,6 +37,8 @@ public:
     intptr_t HandleMessage(const zarn::WindowMessage &message);
     zarn::MessageWindow *Messages() { return m_messages.get(); }
     void Speak(const std::string &text);
+    // Said once: on the status bar and on standard error; the window goes on silently.
+    void SpeechUnavailable(const std::string &why);
     void Scan();
     CZARNShelverScanBar &ScanBar() { return *m_bar; }
     CScanDialogBar &ScanBarWindow() { return *m_barWindow; }
@@ -66,6 +69,7 @@ private:
     std::unique_ptr<CZARNShelverView> m_view;
     std::unique_ptr<CZARNShelverListSource> m_source;
     CScanDialogBar *m_barWindow;
+    QLabel *m_speechNotice;
     zarn::CZARNListCtrl *m_list;
 };
 

@@ -124,7 +124,7 @@ TEST(ShelverReplay, TheShelverReadsItsOwnConfiguration) {
         (folder.Path() / "stderr.txt").string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << Read((folder.Path() / "stderr.txt").string());
     EXPECT_THAT(Lines(speech), ElementsAre("New zone set to Library A", "New slot set to 4",
-                                           "Bar code not recognised"))
+                                           "[tone: refused]", "Bar code not recognised"))
         << "the file's markers, and the built-in ones no longer";
     EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
                 ::testing::Not(HasSubstr("Configuration Error")));
