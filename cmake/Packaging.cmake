@@ -12,6 +12,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/Kestrava_Logo.jpg
               ${PROJECT_SOURCE_DIR}/resources/tollgate-splash.png
         DESTINATION ${ZARN_DATA})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/doc/tollgate.html DESTINATION ${ZARN_DATA}/doc)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/sounds/accepted.wav
+              ${PROJECT_SOURCE_DIR}/resources/sounds/refused.wav
+        DESTINATION ${ZARN_DATA}/sounds)
 
 foreach(program ZARNTollgate ZARNShelver)
     set(id com.quillfen.${program})

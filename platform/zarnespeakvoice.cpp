@@ -1,5 +1,6 @@
 // espeak-ng behind the Voice interface. The engine is one per process: it is started in the
 // mode the first user asks for and switched when another mode is needed.
+#include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <cstring>
@@ -15,6 +16,16 @@ int engineMode = -1;  // the espeak_AUDIO_OUTPUT the engine runs in; -1 = not st
 int engineRate = 0;
 std::vector<short> *collecting = nullptr;
 
+// The engine's status as text.
+std::string StatusText(espeak_ng_STATUS status, espeak_ng_ERROR_CONTEXT context) {
+    char text[512] = "";
+    espeak_ng_GetStatusCodeMessage(status, text, sizeof text);
+    espeak_ng_ClearErrorContext(&context);
+    return text;
+}
+
+// Started through espeak-ng's own interface, which returns its failures: the older
+// espeak_Initialize ends the whole process when the voice data cannot be read.
 bool StartEngine(espeak_AUDIO_OUTPUT mode, std::string &error) {
     if (engineMode == mode) {
         return true;
@@ -23,18 +34,26 @@ bool StartEngine(espeak_AUDIO_OUTPUT mode, std::string &error) {
         espeak_Terminate();
         engineMode = -1;
     }
-    const int rate = espeak_Initialize(mode, 0, nullptr, 0);
-    if (rate <= 0) {
-        error = "the espeak-ng engine could not start";
+    espeak_ng_InitializePath(nullptr);  // ESPEAK_DATA_PATH, else the installed data
+    espeak_ng_ERROR_CONTEXT context = nullptr;
+    espeak_ng_STATUS status = espeak_ng_Initialize(&context);
+    if (status != ENS_OK) {
+        error = "the espeak-ng engine could not start: " + StatusText(status, context);
         return false;
     }
-    if (espeak_SetVoiceByName("en") != EE_OK) {
+    status = espeak_ng_InitializeOutput(
+        mode == AUDIO_OUTPUT_PLAYBACK ? ENOUTPUT_MODE_SPEAK_AUDIO : ENOUTPUT_MODE_SYNCHRONOUS, 0,
+        nullptr);
+    if (status == ENS_OK) {
+        status = espeak_ng_SetVoiceByName("en");
+    }
+    if (status != ENS_OK) {
+        error = "espeak-ng cannot speak: " + StatusText(status, nullptr);
         espeak_Terminate();
-        error = "the espeak-ng English voice is missing";
         return false;
     }
     engineMode = mode;
-    engineRate = rate;
+    engineRate = espeak_ng_GetSampleRate();
     return true;
 }
 

@@ -25,6 +25,12 @@ public:
 // The marker a speech log writes for a tone.
 std::string ToneMarker(AnswerKind kind);
 
+// The station's voice: speech-dispatcher through Qt TextToSpeech when it is there, else
+// espeak-ng; the answers' tones (accepted.wav, refused.wav of soundsFolder) before the texts
+// that follow them. Null with error set when the machine has no sound device or no engine
+// starts.
+std::unique_ptr<Voice> CreateStationVoice(const std::string &soundsFolder, std::string &error);
+
 // The espeak-ng voice, playing through the sound device. Null with error set when the engine
 // cannot start (the caller then runs silently).
 std::unique_ptr<Voice> CreateEspeakVoice(std::string &error);

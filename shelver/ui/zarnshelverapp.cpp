@@ -130,10 +130,11 @@ bool CZARNShelverApp::InitInstance() {
         kProgramName,
         zarn::FindResource(m_programPath, "Kestrava_Logo.jpg")};
     const std::string speechLog = m_options.speechLog;
-    services.voice = [speechLog]() -> std::unique_ptr<zarn::Voice> {
+    const std::string sounds = zarn::ResourceFolder(m_programPath) + "/sounds";
+    services.voice = [speechLog, sounds]() -> std::unique_ptr<zarn::Voice> {
         std::string failed;
         std::unique_ptr<zarn::Voice> voice = speechLog.empty()
-                                                 ? zarn::CreateEspeakVoice(failed)
+                                                 ? zarn::CreateStationVoice(sounds, failed)
                                                  : zarn::CreateFileVoice(speechLog, failed);
         if (!voice) {
             std::fprintf(stderr, "ZARNShelver: no voice: %s\n", failed.c_str());

@@ -2,6 +2,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QCoreApplication>
 
 #include "scripteduiservices.h"
@@ -110,6 +112,35 @@ TEST(EspeakVoice, TurnsASentenceIntoSamplesInMemory) {
     EXPECT_GT(samples.size(), static_cast<size_t>(rate) / 2) << "about a second of speech";
     const auto loudest = *std::max_element(samples.begin(), samples.end());
     EXPECT_GT(loudest, 1000) << "not silence";
+}
+
+TEST(EspeakVoice, MissingVoiceDataIsAnErrorAndTheProcessGoesOn) {
+    {
+        // A data folder without the voice data in it (espeak-ng falls back to its own for a
+        // folder that is not there at all).
+        TempDir folder;
+        std::filesystem::create_directories(folder.Path() / "espeak-ng-data");
+        ScopedEnvironment missing("ESPEAK_DATA_PATH", folder.Path().c_str());
+        std::vector<short> samples;
+        int rate = 0;
+        std::string error;
+        EXPECT_FALSE(SynthesizeToSamples("Volume skipped", samples, rate, error));
+        EXPECT_THAT(error, ::testing::HasSubstr("could not start"));
+    }
+    // Still here; and with the data found again the engine starts.
+    std::vector<short> samples;
+    int rate = 0;
+    std::string error;
+    EXPECT_TRUE(SynthesizeToSamples("Volume skipped", samples, rate, error)) << error;
+}
+
+TEST(StationVoice, AMachineWithoutASoundDeviceGetsNoVoiceAndSaysWhy) {
+    if (std::filesystem::exists("/dev/snd")) {
+        GTEST_SKIP() << "this machine has sound devices";
+    }
+    std::string error;
+    EXPECT_EQ(CreateStationVoice("/nowhere", error), nullptr);
+    EXPECT_EQ(error, "there is no sound device");
 }
 
 }  // namespace

@@ -63,10 +63,11 @@ CZARN30FrameServices CZARN30App::Services() {
         services.queryExceptions = m_queryExceptions.get();
     }
     const std::string speechLog = m_options.speechLog;
-    services.voice = [speechLog]() -> std::unique_ptr<zarn::Voice> {
+    const std::string sounds = zarn::ResourceFolder(m_programPath) + "/sounds";
+    services.voice = [speechLog, sounds]() -> std::unique_ptr<zarn::Voice> {
         std::string error;
         std::unique_ptr<zarn::Voice> voice = speechLog.empty()
-                                                 ? zarn::CreateEspeakVoice(error)
+                                                 ? zarn::CreateStationVoice(sounds, error)
                                                  : zarn::CreateFileVoice(speechLog, error);
         if (!voice) {
             std::fprintf(stderr, "ZARNTollgate: no voice: %s\n", error.c_str());
