@@ -153,6 +153,9 @@ void QtScanDialog::ShowAnswer(const ScanAnswer &answer) {
     // A screen reader says it at once, whatever has the focus.
     QAccessibleEvent alert(m_verdict, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+    if (onAlert) {
+        onAlert(shown.toStdString());
+    }
 }
 
 void QtScanDialog::Close() {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "zarnscantarget.h"
@@ -38,6 +39,8 @@ public:
     // The same, once the keys already posted to the dialog have been taken.
     void FinishAfterTyping();
     const QString &Typing() const { return m_typing; }
+    // Told of each answer raised as an alert for assistive technology, with its text.
+    std::function<void(const std::string &)> onAlert;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -70,7 +70,8 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     m_view->tone = [this](zarn::AnswerKind kind) {
         const bool accepted = kind == zarn::AnswerKind::Accepted;
         const bool refused = kind == zarn::AnswerKind::Refused || kind == zarn::AnswerKind::Warning;
-        if (m_voice && ((accepted && m_bar->toneAccepted) || (refused && m_bar->toneRefused))) {
+        if (m_voice && !m_silent &&
+            ((accepted && m_bar->toneAccepted) || (refused && m_bar->toneRefused))) {
             m_voice->Tone(kind);
         }
     };
@@ -106,13 +107,13 @@ intptr_t CMainFrame::HandleMessage(const zarn::WindowMessage &message) {
 
 void CMainFrame::SpeechUnavailable(const std::string &why) {
     std::fprintf(stderr, "ZARNShelver: speech unavailable: %s\n", why.c_str());
-    m_voice.reset();  // silent from now on; every answer is still shown
+    m_silent = true;  // from now on; every answer is still shown (the voice may be the caller)
     m_speechNotice->setText("Speech unavailable: answers are shown on screen");
     m_speechNotice->show();
 }
 
 void CMainFrame::Speak(const std::string &text) {
-    if (m_voice && !text.empty()) {
+    if (m_voice && !m_silent && !text.empty()) {
         m_voice->Speak(text);
     }
 }

@@ -44,7 +44,7 @@ public:
     CScanDialogBar &ScanBarWindow() { return *m_barWindow; }
     CZARNShelverView &View() { return *m_view; }
     zarn::CZARNListCtrl &List() { return *m_list; }
-    bool SpeechDisabled() const { return m_voice == nullptr; }
+    bool SpeechDisabled() const { return m_voice == nullptr || m_silent; }
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -70,6 +70,7 @@ private:
     std::unique_ptr<CZARNShelverListSource> m_source;
     CScanDialogBar *m_barWindow;
     QLabel *m_speechNotice;
+    bool m_silent = false;  // the voice failed
     zarn::CZARNListCtrl *m_list;
 };
 

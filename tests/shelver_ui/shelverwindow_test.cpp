@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QStatusBar>
@@ -234,6 +235,58 @@ TEST_P(ShelverWindowTest, ZoneAndSlotAreNamedAndTheSlotTakesThirtyTwoBits) {
     QTest::keyClicks(bar.slot, "5000000000");  // beyond 32 bits: the slot stays
     EXPECT_LE(frame->ScanBar().currentSlot, 4294967295u);
     EXPECT_NE(bar.slot->text(), "5000000000");
+}
+
+TEST_P(ShelverWindowTest, TheScanDialogShowsEachAnswerAndKeepsTheLastTen) {
+    // The answers as the operator sees them, read from the dialog after the last scan.
+    std::string verdict;
+    std::vector<std::string> history;
+    std::vector<std::string> alerts;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&]() {
+        QtScanDialog *dialog = QtScanDialog::Current();
+        auto *list = dialog ? dialog->findChild<QListWidget *>("history") : nullptr;
+        if (list && list->count() == 5 && verdict.empty()) {
+            verdict = dialog->findChild<QLabel *>("verdict")->text().toStdString();
+            for (int row = 0; row < list->count(); ++row) {
+                history.push_back(list->item(row)->text().toStdString());
+            }
+            dialog->Finish(false);
+        }
+    });
+    watch.start(10);
+    QTimer::singleShot(0, [&]() {
+        QtScanDialog *dialog = QtScanDialog::Current();
+        dialog->onAlert = [&](const std::string &text) { alerts.push_back(text); };
+        for (const std::string line : {"Z:1", "S:7", "ACME.LTO9.A00001", "ACME.NONE.V1", "Z:99"}) {
+            for (char c : line) {
+                QCoreApplication::postEvent(
+                    dialog, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c))));
+            }
+            QCoreApplication::postEvent(
+                dialog, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+        }
+    });
+    frame->Scan();
+    EXPECT_EQ(verdict, "Refused: Failed to set new zone") << "the last answer, with its kind";
+    EXPECT_THAT(history, ElementsAre("Refused: Failed to set new zone",
+                                     ::testing::StartsWith("ACME.NONE.V1  Refused: "),
+                                     "ACME.LTO9.A00001  Accepted: 7", "Note: New slot set to 7",
+                                     "Note: New zone set to Library A"));
+    ASSERT_EQ(alerts.size(), 5u) << "each answer raised once for assistive technology";
+    EXPECT_EQ(alerts.back(), verdict) << "carrying the answer's text";
+    EXPECT_THAT(voice->tones, ElementsAre("[tone: refused]", "[tone: refused]"));
+}
+
+TEST_P(ShelverWindowTest, AVoiceThatFailsIsSaidOnceAndScanningGoesOn) {
+    voice->onFailure("the sound server went away");
+    auto *notice = frame->findChild<QLabel *>("speechNotice");
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->isHidden());
+    EXPECT_EQ(notice->text(), "Speech unavailable: answers are shown on screen");
+    Scan({"Z:1", "S:5", "ACME.LTO9.A00002"});
+    EXPECT_EQ(frame->statusBar()->currentMessage(), "ACME.LTO9.A00002: 5");
+    EXPECT_EQ(PlacedAt(server.Admin(), "A00002"), "LIB1:5");
 }
 
 ZARN_ON_BOTH_BACKENDS(ShelverWindowTest);

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -15,6 +16,9 @@
 
 #include "receiptprinter.h"
 #include "windowfixture.h"
+#include "zarn30speaker.h"
+#include "zarnqtpresenters.h"
+#include "zarnqtscandialog.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -202,6 +206,61 @@ TEST_F(MainWindowTest, ExitAsksWhileScansAreNotOnTheServer) {
     ui.Answer(kAnswerYes);
     ui.Answer(kAnswerYes);  // and the receipts question
     EXPECT_TRUE(frame->close());
+}
+
+}  // namespace
+
+namespace {
+
+// Speech off: the answers are on screen, in the real scan dialog.
+class SilentWindowTest : public WindowFixture {
+protected:
+    SilentWindowTest() { speech = false; }
+};
+
+TEST_F(SilentWindowTest, EveryAnswerIsInTheScanDialogAndARefusalOutlastsTheNextPrompt) {
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "TTS Init Failed");
+    EXPECT_EQ(frame->StatusPane(0), kSpeechUnavailableText);
+    AddFromTree("ACME");
+    doc->settings.operationType = 0;  // Pick
+    doc->settings.scanMode = 0;
+    QtPresenterFactory dialogs;
+    SetPresenterFactory(&dialogs);
+    doc->SortToScan(1);  // the pick order Start Scan takes
+    const std::string first = doc->toScanList[0]->volumeSerial;
+    const std::string second = doc->toScanList[1]->volumeSerial;
+    std::string verdict;
+    std::vector<std::string> history;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&]() {
+        QtScanDialog *dialog = QtScanDialog::Current();
+        auto *list = dialog ? dialog->findChild<QListWidget *>("history") : nullptr;
+        if (list && list->count() == 3 && verdict.empty()) {
+            verdict = dialog->findChild<QLabel *>("verdict")->text().toStdString();
+            for (int row = 0; row < list->count(); ++row) {
+                history.push_back(list->item(row)->text().toStdString());
+            }
+            dialog->Finish(false);
+        }
+    });
+    watch.start(10);
+    QTimer::singleShot(0, [&]() {
+        QtScanDialog *dialog = QtScanDialog::Current();
+        for (const std::string &line :
+             {"ACME.LTO9." + first, "ACME.LTO9." + first, "ACME.LTO9." + second + "X"}) {
+            QTest::keyClicks(dialog, QString::fromStdString(line));
+            QTest::keyClick(dialog, Qt::Key_Return);
+        }
+    });
+    frame->OnCommand(kCmdStartScan);
+    SetPresenterFactory(&presenters);
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_THAT(verdict, ::testing::StartsWith("Refused: Volume is not in list"))
+        << "the refusal stays, whatever prompt came with it";
+    EXPECT_THAT(history[1], ::testing::StartsWith("ACME.LTO9." + first + "  Refused: "));
+    EXPECT_THAT(history[2], ::testing::StartsWith("ACME.LTO9." + first + "  Accepted: "));
+    EXPECT_THAT(frame->StatusPane(0).toStdString(), ::testing::StartsWith("Volume is not in list"));
 }
 
 }  // namespace
