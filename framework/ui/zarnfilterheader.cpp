@@ -36,6 +36,9 @@ void CZARNFilterHeader::MakeFields() {
         auto *field = new QLineEdit(this);
         field->setObjectName(QString("filter%1").arg(column));
         field->setPlaceholderText("Filter");
+        const QString title = model()->headerData(column, Qt::Horizontal).toString();
+        field->setAccessibleName("Filter " +
+                                 (title.isEmpty() ? QString::number(column + 1) : title));
         field->setClearButtonEnabled(true);
         auto *pause = new QTimer(field);
         pause->setSingleShot(true);

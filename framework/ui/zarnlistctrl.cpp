@@ -81,6 +81,7 @@ CZARNListCtrl::CZARNListCtrl(ListSource *source, ListServices services, QWidget 
     layout->addWidget(m_stack);
 
     m_report->setObjectName("report");
+    SetListName("List");
     m_report->setHorizontalHeader(m_header);
     m_report->setModel(m_model);
     m_report->verticalHeader()->hide();
@@ -124,6 +125,12 @@ CZARNListCtrl::CZARNListCtrl(ListSource *source, ListServices services, QWidget 
 }
 
 CZARNListCtrl::~CZARNListCtrl() = default;
+
+void CZARNListCtrl::SetListName(const QString &name) {
+    setAccessibleName(name);
+    m_report->setAccessibleName(name);
+    m_icons->setAccessibleName(name);
+}
 
 void CZARNListCtrl::ColumnsChanged() {
     m_model->SourceReset();

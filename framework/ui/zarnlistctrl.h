@@ -49,6 +49,9 @@ public:
     void ItemChanged(int item) { m_model->ItemChanged(item); }
     // The source's columns changed: titles, widths and filter fields are made anew.
     void ColumnsChanged();
+    // What a screen reader calls the list ("To-Scan"); its filter fields are "Filter" and
+    // their column's title.
+    void SetListName(const QString &name);
 
     // The source's own order again: no column sorted, no arrow.
     void ClearSort();

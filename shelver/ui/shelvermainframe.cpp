@@ -44,6 +44,7 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     m_source = std::make_unique<CZARNShelverListSource>(*m_view);
     m_list = new zarn::CZARNListCtrl(m_source.get(), m_services.list, this);
     m_list->setObjectName("scannedObjects");
+    m_list->SetListName("Scanned objects");
     m_list->Header()->setStretchLastSection(true);
     setCentralWidget(m_list);
     m_view->onAppended = [this]() {

@@ -289,6 +289,29 @@ TEST_P(ShelverWindowTest, AVoiceThatFailsIsSaidOnceAndScanningGoesOn) {
     EXPECT_EQ(PlacedAt(server.Admin(), "A00002"), "LIB1:5");
 }
 
+TEST_P(ShelverWindowTest, EveryFocusableControlHasAName) {
+    std::vector<std::string> nameless;
+    const auto walk = [&](QWidget &window) {
+        for (QWidget *control : window.findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(&window) ||
+                !control->isEnabled()) {
+                continue;
+            }
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty()) {
+                nameless.push_back(control->metaObject()->className() + std::string(" ") +
+                                   control->objectName().toStdString());
+            }
+        }
+    };
+    walk(*frame);
+    QtScanDialog scan;
+    scan.Open("Scan to Slot Volumes");
+    walk(scan);
+    scan.Close();
+    EXPECT_THAT(nameless, ::testing::IsEmpty());
+}
+
 ZARN_ON_BOTH_BACKENDS(ShelverWindowTest);
 
 }  // namespace

@@ -12,6 +12,7 @@ CBadScanWarning::CBadScanWarning(const std::vector<CZARN30BadScanItem> &errors,
     layout->setContentsMargins(0, 0, 0, 0);
     m_list = new zarn::CZARNListCtrl(&m_source, context.list, m_ui->listHolder);
     m_list->setObjectName("errors");
+    m_list->SetListName("Rejected scans");
     layout->addWidget(m_list);
     m_list->Refresh();
     connect(m_ui->clearWarning, &QPushButton::clicked, this, &QDialog::accept);

@@ -75,6 +75,7 @@ void CZARN30PairsModel::Refill() {
 CFilterDialog::CFilterDialog(std::vector<CZARN10Direction> &pairs, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CFilterDialog>()), m_model(pairs) {
     m_ui->setupUi(this);
+    m_ui->pairs->setAccessibleName("Repository pairs");
     m_header = new zarn::CZARNFilterHeader(m_ui->pairs);
     m_ui->pairs->setHorizontalHeader(m_header);
     m_ui->pairs->setModel(&m_model);

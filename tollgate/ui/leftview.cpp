@@ -20,6 +20,7 @@ CLeftView::CLeftView(CZARN30Doc &doc, FilterDialogPresenter &filterDialog,
       m_model(this),
       m_commands(doc, m_model, this, filterDialog, std::move(customerFilter)) {
     setObjectName("CLeftView");
+    setAccessibleName("Movement tree");
     setHeaderHidden(true);
     setUniformRowHeights(true);
     setModel(&m_model);

@@ -11,6 +11,7 @@ COptionsDialogBar::COptionsDialogBar(zarn::Profile &profile, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     m_customerFilter = new zarn::CZARNEdit(profile, m_ui->customerFilterHolder);
     m_customerFilter->setObjectName("customerFilter");
+    m_customerFilter->setAccessibleName("Customer Filter");
     m_customerFilter->SetSmartEditId("CustomerFilter", "Customer Filter String");
     layout->addWidget(m_customerFilter);
     m_ui->customerFilterLabel->setBuddy(m_customerFilter);

@@ -22,6 +22,7 @@ COptionsDialog::COptionsDialog(CZARN30SettingsBlock &block, zarn::UiServices &ui
       m_block(block),
       m_services(ui) {
     m_ui->setupUi(this);
+    m_ui->grid->setAccessibleName("Options");
     QTreeWidgetItem *speech = Group("Speech Text");
     m_texts[0] = TextRow(speech, "Query Text", "Text to be spoken when you query a Volume",
                          block.queryText, false);

@@ -16,6 +16,7 @@ CQueryExceptionWindow::CQueryExceptionWindow(const std::vector<QueryPermissionsI
     layout->setContentsMargins(0, 0, 0, 0);
     m_list = new zarn::CZARNListCtrl(&m_source, context.list, m_ui->listHolder);
     m_list->setObjectName("exceptions");
+    m_list->SetListName("Query exceptions");
     layout->addWidget(m_list);
     m_list->AttachFooter(kFooterId);
     m_list->Refresh();

@@ -12,6 +12,16 @@ CReceiptPrintPrompt::CReceiptPrintPrompt(CZARN30ReceiptPrompt &prompt, ShowMessa
       m_showMessage(std::move(showMessage)) {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A spin box's text field is what takes the focus: it carries the spin box's name.
+    for (auto [spin, name] :
+         {std::pair<QSpinBox *, const char *>{m_ui->days, "Days until Ship Date"},
+          {m_ui->line1Quantity, "Line 1 quantity"},
+          {m_ui->line2Quantity, "Line 2 quantity"}}) {
+        spin->setAccessibleName(name);
+        if (auto *field = spin->findChild<QLineEdit *>()) {
+            field->setAccessibleName(name);
+        }
+    }
     for (QComboBox *combo : {m_ui->line1Entry, m_ui->line2Entry}) {
         for (const CZARN30ReceiptPrompt::Choice &choice : m_prompt.Choices()) {
             combo->addItem(QString::fromStdString(choice.name), choice.position);

@@ -29,6 +29,7 @@ CActiveList::CActiveList(CZARN30Doc &doc, CZARN30MainLogic &logic, const CZARN30
       m_doc(doc),
       m_logic(logic) {
     setObjectName("CActiveList");
+    SetListName("To-Scan list");
     std::vector<QIcon> icons = VolumeIcons(style(), QStyle::SP_DirIcon);
     icons.push_back(style()->standardIcon(QStyle::SP_MediaSkipForward));  // skipped
     Model()->SetIcons(std::move(icons));
@@ -70,6 +71,7 @@ CScannedList::CScannedList(CZARN30Doc &doc, const CZARN30UiContext &context,
       zarn::CZARNListCtrl(&m_scannedSource, context.list, parent),
       m_doc(doc) {
     setObjectName("CScannedList");
+    SetListName("Done list");
     Model()->SetIcons(VolumeIcons(style(), QStyle::SP_MessageBoxWarning));
     SetContextMenu(kMenuResource, kSubmenuScanned, nullptr, commands);
     onKey = [this](QKeyEvent *event) { return OnKey(event); };
@@ -91,5 +93,6 @@ CErrorList::CErrorList(CZARN30Doc &doc, const CZARN30UiContext &context,
                        zarn::CommandTarget *commands, QWidget *parent)
     : CZARN30ErrorSourceHolder(doc), zarn::CZARNListCtrl(&m_errorSource, context.list, parent) {
     setObjectName("CErrorList");
+    SetListName("Errors list");
     SetContextMenu(kMenuResource, kSubmenuError, nullptr, commands);
 }

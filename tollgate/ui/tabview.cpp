@@ -22,6 +22,7 @@ CZARN30TabView::CZARN30TabView(CZARN30Doc &doc, CZARN30MainLogic &logic,
       m_scanned(new CScannedList(doc, context, this, this)),
       m_errors(new CErrorList(doc, context, this, this)) {
     setObjectName("CZARN30TabView");
+    setAccessibleName("Scan lists");
     setDocumentMode(true);
     addTab(m_active, style()->standardIcon(QStyle::SP_FileDialogListView), "To-Scan      ");
     addTab(m_scanned, style()->standardIcon(QStyle::SP_DialogApplyButton), "Scaned      ");
