@@ -76,7 +76,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # voice's data; the PostgreSQL driver, the fonts of printed pages and a PDF viewer as wanted.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, espeak-ng-data")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libqt6sql6-psql, fonts-liberation, evince | pdf-viewer, xdg-utils, pulseaudio | pipewire-pulse")
+    "libqt6sql6-psql, fonts-liberation, evince | pdf-viewer, xdg-utils, pulseaudio | pipewire-pulse, qt6-speech-speechd-plugin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${ZARN_PACKAGING}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -47,6 +47,8 @@ intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
     const auto answer = [&](const std::string &scanned,
                             const std::function<zarn::AnswerKind()> &judge) {
         m_speaker.BeginScan(scanned);
+        m_speaker.SetTones(m_doc.settings.block.toneAccepted != 0,
+                           m_doc.settings.block.toneRefused != 0);
         m_unspoken.clear();
         const zarn::AnswerKind kind = judge();
         m_doc.server.ShowScanAnswer(m_speaker.EndScan(kind, m_unspoken));

@@ -27,6 +27,8 @@ void CZARN30Settings::Read(const zarn::Profile &profile) {
     block.realTimeUpdate = Flag(profile, "RealTimeUpdate", 1);
     block.notInListDisabled = Flag(profile, "NotInListDisabled", 0);
     block.alreadyScannedDisabled = Flag(profile, "AlreadyScannedDisabled", 0);
+    block.toneAccepted = Flag(profile, "ToneAccepted", 0);
+    block.toneRefused = Flag(profile, "ToneRefused", 1);
 }
 
 void CZARN30Settings::Write(zarn::Profile &profile) const {
@@ -44,5 +46,7 @@ void CZARN30Settings::Write(zarn::Profile &profile) const {
     profile.WriteInt(kOptions, "RealTimeUpdate", block.realTimeUpdate);
     profile.WriteInt(kOptions, "NotInListDisabled", block.notInListDisabled);
     profile.WriteInt(kOptions, "AlreadyScannedDisabled", block.alreadyScannedDisabled);
+    profile.WriteInt(kOptions, "ToneAccepted", block.toneAccepted);
+    profile.WriteInt(kOptions, "ToneRefused", block.toneRefused);
     profile.Flush();
 }

@@ -17,6 +17,9 @@ struct CZARN30SettingsBlock {
     int realTimeUpdate = 1;
     int notInListDisabled = 0;
     int alreadyScannedDisabled = 0;
+    // A tone before the answer: accepted scans (off unless asked), refused ones (on).
+    int toneAccepted = 0;
+    int toneRefused = 1;
 };
 
 struct CZARN30Settings {

@@ -251,6 +251,7 @@ TEST_P(ShelverWindowTest, TheScanDialogShowsEachAnswerAndKeepsTheLastTen) {
             for (int row = 0; row < list->count(); ++row) {
                 history.push_back(list->item(row)->text().toStdString());
             }
+            dialog->grab().save(QString::fromStdString(ScreenshotPath("scan-dialog.png")));
             dialog->Finish(false);
         }
     });

@@ -42,6 +42,13 @@ COptionsDialog::COptionsDialog(CZARN30SettingsBlock &block, zarn::UiServices &ui
                               "Disable Not-in-list Warnings", block.notInListDisabled);
     m_switches[3] = SwitchRow(general, "Disable Duplicate Scan Warnings",
                               "Disable Duplicate Scan Warnings", block.alreadyScannedDisabled);
+    QTreeWidgetItem *tones = Group("Tones");
+    m_switches[4] = SwitchRow(tones, "Tone for Accepted Scans",
+                              "A short rising tone before the answer to an accepted scan",
+                              block.toneAccepted);
+    m_switches[5] = SwitchRow(tones, "Tone for Refused Scans",
+                              "A low falling tone before the answer to a refused scan",
+                              block.toneRefused);
     m_ui->grid->expandAll();
     // The names in full, however wide the font draws them.
     m_ui->grid->resizeColumnToContents(0);
@@ -159,8 +166,9 @@ void COptionsDialog::accept() {
     m_block.queryText = m_texts[0]->text().toStdString();
     m_block.receiptHeader = m_texts[2]->text().toStdString();
     m_block.receiptFooter = m_texts[3]->text().toStdString();
-    int *switches[] = {&m_block.sortCustomer, &m_block.realTimeUpdate, &m_block.notInListDisabled,
-                       &m_block.alreadyScannedDisabled};
+    int *switches[] = {&m_block.sortCustomer,      &m_block.realTimeUpdate,
+                       &m_block.notInListDisabled, &m_block.alreadyScannedDisabled,
+                       &m_block.toneAccepted,      &m_block.toneRefused};
     for (size_t i = 0; i < m_switches.size(); ++i) {
         *switches[i] = m_switches[i]->currentIndex() == 0 ? 1 : 0;
     }

@@ -25,7 +25,7 @@ public:
     COptionsDialog(CZARN30SettingsBlock &block, zarn::UiServices &ui, QWidget *parent = nullptr);
     ~COptionsDialog() override;
     // The value editors, in the grid's order: Query Text, Pick Text, Header File, Footer
-    // File (line edits) and the four switches (Yes/No lists).
+    // File (line edits) and the six switches (Yes/No lists: four options, two tones).
     QLineEdit *TextValue(int index) const { return m_texts[static_cast<size_t>(index)]; }
     QComboBox *SwitchValue(int index) const { return m_switches[static_cast<size_t>(index)]; }
     QString Description() const;
@@ -48,7 +48,7 @@ private:
     CZARN30SettingsBlock &m_block;
     zarn::UiServices &m_services;
     std::array<QLineEdit *, 4> m_texts{};
-    std::array<QComboBox *, 4> m_switches{};
+    std::array<QComboBox *, 6> m_switches{};
     std::vector<QWidget *> m_editors;
     std::map<QWidget *, QTreeWidgetItem *> m_rowOfEditor;
 };
