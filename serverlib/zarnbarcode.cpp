@@ -165,10 +165,15 @@ std::string GrammarProblem(const BarCodeGrammar &grammar) {
             return "a prefix is longer than " + std::to_string(kLongestMarker) + " characters";
         }
     }
-    // A control code is taken as soon as a line starts with its marker: a marker made only of
-    // what labels are made of ("C1") would swallow every label that starts the same way.
-    if (std::all_of(grammar.controlPrefix.begin(), grammar.controlPrefix.end(), IsIdCharacter)) {
-        return "the control prefix holds only letters, digits, '-' and '_', as labels do";
+    // A control code is taken as soon as a line starts with its marker: a marker that could be
+    // the start of a label ("C1", "C1.") would swallow every label that starts the same way.
+    const std::string &control = grammar.controlPrefix;
+    const auto labelCharacter = [&](char c) {
+        return IsIdCharacter(c) || c == grammar.keySeparator;
+    };
+    if (std::all_of(control.begin(), control.end(), labelCharacter) &&
+        std::count(control.begin(), control.end(), grammar.keySeparator) <= 2) {
+        return "the control prefix could start a volume label";
     }
     // A marker that starts another would read the other's codes as its own ("ZN7" beside "ZN":
     // "ZN70" would be control code 0). Scanner text is raised to upper case before zones and

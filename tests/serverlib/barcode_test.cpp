@@ -103,6 +103,7 @@ TEST(BarCodes, SettingsThatCannotReadTheirOwnCodesAreDroppedAndSaidSo) {
              "barcodes = { zone_prefix = \"sl\"; slot_prefix = \"SLOT\"; };",
              // "C1.M1.V1" would be a refused control code, not customer C1's label
              "barcodes = { control_prefix = \"C1\"; };",
+             "barcodes = { control_prefix = \"C1.\"; };",  // "C1.M1.V1" too
          }) {
         std::string problem;
         const BarCodeGrammar grammar = GrammarOf(text, problem);
