@@ -34,6 +34,28 @@ std::unique_ptr<Store> OpenAndMigrate(const ConnectionSettings &settings, uint8_
     return store;
 }
 
+std::unique_ptr<Store> OpenForReading(const ConnectionSettings &given, uint8_t &result,
+                                      std::string &error) {
+    ConnectionSettings settings = given;
+    settings.readOnly = true;
+    std::unique_ptr<Store> store = Store::Open(settings, result, error);
+    if (!store) {
+        return nullptr;
+    }
+    const int version = store->SchemaVersion();
+    if (version == 0) {
+        result = kZarnDatabaseError;
+        error = "the store has no schema (zarnserver init makes one)";
+        return nullptr;
+    }
+    if ((result = store->CheckSchema())) {
+        error = "the store's schema version " + std::to_string(version) +
+                " is not one this version reads";
+        return nullptr;
+    }
+    return store;
+}
+
 uint8_t PutCustomer(Store &store, const CustomerData &c) {
     return store.Run(
         "INSERT INTO customers (id, name, customer_value, flags, phone, contact, address)"

@@ -17,6 +17,10 @@ namespace zarn {
 // Opens the store and creates or migrates its schema; null with result and error on failure.
 std::unique_ptr<Store> OpenAndMigrate(const ConnectionSettings &settings, uint8_t &result,
                                       std::string &error);
+// Opens an existing store for reading only: never creates, migrates or writes it. Refuses a
+// missing store and one without a schema this version can read.
+std::unique_ptr<Store> OpenForReading(const ConnectionSettings &given, uint8_t &result,
+                                      std::string &error);
 
 struct CustomerData {
     std::string id, name;

@@ -101,9 +101,19 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
         const std::string path =
             settings.database.empty() ? DefaultDatabasePath() : settings.database;
         std::error_code ignored;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+        if (settings.readOnly) {
+            // Reading never makes a store: a name mistyped must not leave an empty one behind.
+            if (!std::filesystem::is_regular_file(path, ignored)) {
+                result = kZarnServerUnavailable;
+                error = "there is no store at " + path;
+                return nullptr;
+            }
+            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500;QSQLITE_OPEN_READONLY");
+        } else {
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500");
+        }
         db.setDatabaseName(Text(path));
-        db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500");
     } else {
         db.setHostName(Text(settings.host));
         db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
@@ -124,9 +134,11 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
         return nullptr;
     }
     if (embedded) {
-        // Durable on every commit; readers do not block the writer.
+        // Durable on every commit; readers do not block the writer. (The journal mode is the
+        // file's own, kept by its writers.)
         for (const char *pragma :
-             {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
+             {settings.readOnly ? "PRAGMA query_only=ON" : "PRAGMA journal_mode=WAL",
+              "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
             if (uint8_t failed = store->Run(pragma)) {
                 result = failed;
                 error = store->m_lastError;
@@ -141,6 +153,12 @@ std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &
         }
         store->m_sqlite =
             std::make_unique<SqliteStatements>(*static_cast<sqlite3 *const *>(handle.constData()));
+    } else if (settings.readOnly) {
+        if (uint8_t failed = store->Run("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")) {
+            result = failed;
+            error = store->m_lastError;
+            return nullptr;
+        }
     }
     result = kZarnOK;
     return store;

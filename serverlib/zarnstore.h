@@ -29,7 +29,8 @@ struct ConnectionSettings {
     unsigned port = 0;  // 0: 5432
     std::string user;
     std::string password;
-    std::string database;  // SQLite: the file; PostgreSQL: the database name (default "kestrava")
+    std::string database;   // SQLite: the file; PostgreSQL: the database name (default "kestrava")
+    bool readOnly = false;  // for reading only: an embedded store must exist, nothing is written
 };
 
 // The embedded store's file: ZARNDATABASE, else $XDG_DATA_HOME/Quillfen/kestrava.db.

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -134,6 +136,17 @@ TEST(ServerTool, ABadImportFileIsRefusedByLineAndColumnAndChangesNothing) {
     EXPECT_THAT(refused.err, HasSubstr("line 3, column current_slot"));
     EXPECT_THAT(refused.err, HasSubstr("nothing was imported"));
     EXPECT_EQ(TableCounts(server.Admin()), before);
+}
+
+TEST(ServerTool, CommandsThatOnlyReadNeverMakeAStore) {
+    TempDir folder;
+    const QString missing = QString::fromStdString((folder.Path() / "typo" / "none.db").string());
+    for (const QStringList &command : {QStringList{"info"}, QStringList{"export", "volumes"}}) {
+        const ToolRun run = RunTool(command, "", {{"ZARNDATABASE", missing}});
+        EXPECT_EQ(run.exitCode, 1) << command.join(' ').toStdString();
+        EXPECT_THAT(run.err, HasSubstr("there is no store at " + missing.toStdString()));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "typo"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <QSqlQuery>
 
@@ -298,6 +299,35 @@ TEST_P(StoreTest, JournalAndServerIdentity) {
 }
 
 ZARN_ON_BOTH_BACKENDS(StoreTest);
+
+TEST_P(StoreTest, AStoreOpenedForReadingReadsButWritesNothing) {
+    uint8_t result = 0;
+    std::string error;
+    std::unique_ptr<Store> reader = OpenForReading(server.Settings(), result, error);
+    ASSERT_NE(reader, nullptr) << error;
+    const auto before = TableCounts(server.Admin());
+    EXPECT_EQ(TableCounts(*reader), before);
+    EXPECT_NE(reader->Run("DELETE FROM volumes"), kZarnOK);
+    EXPECT_NE(reader->Run("INSERT INTO meta (key, value) VALUES ('x', 'y')"), kZarnOK);
+    EXPECT_EQ(TableCounts(server.Admin()), before);
+}
+
+TEST(EmbeddedStore, ReadingAMissingOrEmptyStoreFailsAndCreatesNothing) {
+    TempDir folder;
+    ConnectionSettings settings;
+    settings.database = (folder.Path() / "typo" / "none.db").string();
+    uint8_t result = 0;
+    std::string error;
+    EXPECT_EQ(OpenForReading(settings, result, error), nullptr);
+    EXPECT_EQ(error, "there is no store at " + settings.database);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "typo"));
+
+    // A file without tables is not a store either, and stays without them.
+    settings.database = folder.WriteFile("empty.db", "");
+    EXPECT_EQ(OpenForReading(settings, result, error), nullptr);
+    EXPECT_THAT(error, ::testing::HasSubstr("no schema"));
+    EXPECT_EQ(std::filesystem::file_size(settings.database), 0u);
+}
 
 TEST(EmbeddedStore, AnUnopenableFileIsAClearFailure) {
     CZARN10MFC server(0);

@@ -245,14 +245,17 @@ int main(int argc, char **argv) {
                      options.command.c_str(), kUsage);
         return 2;
     }
+    // Commands that only read never create, migrate or write the store.
+    const bool reading = options.command == "info" || options.command == "export";
+    const auto open = reading ? zarn::OpenForReading : zarn::OpenAndMigrate;
     uint8_t result = 0;
-    std::unique_ptr<zarn::Store> store = zarn::OpenAndMigrate(options.settings, result, error);
+    std::unique_ptr<zarn::Store> store = open(options.settings, result, error);
     if (!store && result == kZarnLogonRefused && options.settings.password.empty() &&
         isatty(STDIN_FILENO)) {
         // As psql does: no password from the environment or ~/.pgpass, so ask.
         options.settings.password =
             AskHidden("Password for " + options.settings.user + "@" + options.settings.host + ": ");
-        store = zarn::OpenAndMigrate(options.settings, result, error);
+        store = open(options.settings, result, error);
     }
     if (!store) {
         return Fail("cannot open the store", result, error);
