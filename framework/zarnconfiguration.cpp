@@ -1,7 +1,5 @@
 // Reading the configuration file: libconfig syntax in the "C" locale, UTF-8 text, and the
 // options/variables group put into the environment and the profile.
-#include <QStandardPaths>
-#include <QStringList>
 
 #include <locale.h>
 #include <cctype>
@@ -12,6 +10,7 @@
 
 #include "configread.h"
 
+#include "zarnstationfiles.h"
 #include "zarnwinapp.h"
 
 namespace zarn {
@@ -61,24 +60,6 @@ int FirstBadUtf8Line(const std::string &text) {
     return 0;
 }
 
-// A relative name: the program's folder (the working folder) first, then the user's and the
-// system's configuration folders for "Quillfen", where installed programs keep theirs.
-std::string LocateFile(const std::string &name) {
-    const std::filesystem::path given(name);
-    if (given.is_absolute() || std::filesystem::exists(given)) {
-        return name;
-    }
-    for (const QString &folder :
-         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
-        const std::filesystem::path candidate =
-            std::filesystem::path(folder.toStdString()) / "Quillfen" / given;
-        if (std::filesystem::exists(candidate)) {
-            return candidate.string();
-        }
-    }
-    return name;
-}
-
 // libconfig reads numbers in the "C" locale only: switch this thread to it while reading.
 class CLocaleScope {
 public:
@@ -102,11 +83,14 @@ private:
 }  // namespace
 
 int CZARNWinApp::ReadConfiguration(const std::string &fileName) {
+    // A file named by ZARNCONFIGFILE is taken as named; the program's own is looked for.
     std::string name = fileName;
+    std::string path;
     if (const char *variable = std::getenv("ZARNCONFIGFILE"); variable && *variable) {
-        name = WithoutQuotes(variable);
+        name = path = WithoutQuotes(variable);
+    } else {
+        path = LocateStationFile(name);
     }
-    const std::string path = LocateFile(name);
     const std::string folder = std::filesystem::path(path).parent_path().string();
     config_set_include_dir(&m_configuration, folder.empty() ? "." : folder.c_str());
     int line = 0;

@@ -1,4 +1,5 @@
 #include "zarnsmartedit.h"
+#include "zarnstationfiles.h"
 
 #include <strings.h>
 
@@ -82,7 +83,7 @@ void CZARNSmartEdit::EnsureShortcuts() {
         return;
     }
     m_loaded = true;
-    std::ifstream file(m_shortcutFile, std::ios::binary);
+    std::ifstream file(LocateStationFile(m_shortcutFile), std::ios::binary);
     if (file) {
         m_shortcuts = ReadSmartEditShortcuts(file, m_id);
     }

@@ -20,6 +20,7 @@ std::map<std::string, std::string> ReadSmartEditShortcuts(std::istream &file,
 
 class CZARNSmartEdit {
 public:
+    // A bare file name is looked for in the user's, the system's, then the program's folder.
     explicit CZARNSmartEdit(Profile &profile, std::string shortcutFile = "ZARNSmartEdit.txt");
 
     // Reads the saved default of that id.

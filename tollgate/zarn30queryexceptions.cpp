@@ -5,6 +5,7 @@
 
 #include "textutil.h"
 #include "zarn10treevolume.h"
+#include "zarnstationfiles.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::vector<std::string> SplitExceptionLine(const std::string &line) {
 
 void CQueryExceptionDlg::Load() {
     m_entries.clear();
-    std::ifstream input(m_path);
+    std::ifstream input(zarn::LocateStationFile(m_path));
     if (input) {
         Load(input);
     }

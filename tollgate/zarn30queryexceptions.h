@@ -31,7 +31,8 @@ public:
         : m_path(std::move(path)) {}
 
     void SetPath(std::string path) { m_path = std::move(path); }
-    // Empties the table and reads the file again; a missing file gives an empty table.
+    // Empties the table and reads the file again; a missing file gives an empty table. A bare
+    // name is looked for in the user's, then the system's, then the program's folder.
     void Load();
     void Load(std::istream &input);
     // 1 when some entry matches the item, else 0.

@@ -4,10 +4,12 @@
 
 #include <QTest>
 
+#include <filesystem>
 #include <sstream>
 
 #include "supportfixtures.h"
 #include "zarnedit.h"
+#include "zarnstationfiles.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -110,6 +112,41 @@ TEST_F(SmartEditField, WithoutAShortcutFileNothingBreaks) {
               "defined). Keys:\n\n");
     QTest::keyClick(&bare, Qt::Key_F5);
     EXPECT_EQ(bare.text(), "");
+}
+
+// An installed program runs in /usr/bin, where nobody writes: the user's folder comes first,
+// then the system's, then the program's own (the working folder).
+TEST(StationFiles, TheUsersFolderThenTheSystemsThenTheProgramsFolder) {
+    TempDir user, system, program;
+    ScopedEnvironment configHome{"XDG_CONFIG_HOME", user.Path().c_str()};
+    ScopedEnvironment configDirs{"XDG_CONFIG_DIRS", system.Path().c_str()};
+    const std::filesystem::path startedIn = std::filesystem::current_path();
+    std::filesystem::current_path(program.Path());
+    TempDir profileFolder;
+    Profile::RedirectForTests(profileFolder.Path().string());
+    Profile profile("ZARNTollgate");
+    const auto keysSeen = [&] {
+        CZARNEdit field(profile);  // the shortcut file by its bare name, as the windows make it
+        field.SetSmartEditId("CustomerFilter", "Customer Filter String");
+        QTest::keyClick(&field, Qt::Key_F2);
+        const QString tip = field.Tip();
+        return tip.mid(tip.indexOf("Keys:\n\n") + 7).trimmed().toStdString();
+    };
+
+    program.WriteFile("ZARNSmartEdit.txt", "CustomerFilter PROGRAM x\n");
+    EXPECT_EQ(keysSeen(), "PROGRAM");
+    std::filesystem::create_directories(system.Path() / "Quillfen");
+    system.WriteFile("Quillfen/ZARNSmartEdit.txt", "CustomerFilter SYSTEM x\n");
+    EXPECT_EQ(keysSeen(), "SYSTEM");
+    std::filesystem::create_directories(user.Path() / "Quillfen");
+    user.WriteFile("Quillfen/ZARNSmartEdit.txt", "CustomerFilter USER x\n");
+    EXPECT_EQ(keysSeen(), "USER");
+
+    EXPECT_EQ(LocateStationFile("QueryExceptions.txt"),
+              (user.Path() / "Quillfen" / "QueryExceptions.txt").string())
+        << "a file found nowhere belongs in the user's folder";
+    EXPECT_EQ(LocateStationFile("./own.txt"), "./own.txt");
+    std::filesystem::current_path(startedIn);
 }
 
 }  // namespace

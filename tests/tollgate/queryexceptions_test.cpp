@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 
+#include "supportfixtures.h"
 #include "zarn10treemedia.h"
 #include "zarn10treerepository.h"
 #include "zarn30queryexceptions.h"
@@ -76,6 +78,21 @@ TEST(QueryExceptionFile, MatchNeedsAllFivePatterns) {
     std::istringstream nowhere(",,,,\n");
     table.Load(nowhere);
     EXPECT_EQ(table.Match(item), 1) << "empty patterns match everything, no origin included";
+}
+
+TEST(QueryExceptionFile, TheInstalledProgramReadsItFromTheSystemsOrTheUsersFolder) {
+    zarn::test::TempDir user, system;
+    zarn::test::ScopedEnvironment configHome{"XDG_CONFIG_HOME", user.Path().c_str()};
+    zarn::test::ScopedEnvironment configDirs{"XDG_CONFIG_DIRS", system.Path().c_str()};
+    std::filesystem::create_directories(system.Path() / "Quillfen");
+    system.WriteFile("Quillfen/QueryExceptions.txt", "ACME,*,*,*,*\nBETA,*,*,*,*\n");
+    CQueryExceptionDlg table;  // by its bare name, as the document makes it
+    table.Load();
+    EXPECT_EQ(table.Entries().size(), 2u);
+    std::filesystem::create_directories(user.Path() / "Quillfen");
+    user.WriteFile("Quillfen/QueryExceptions.txt", "ACME,*,*,*,*\n");
+    table.Load();
+    EXPECT_EQ(table.Entries().size(), 1u) << "the user's own table comes first";
 }
 
 }  // namespace

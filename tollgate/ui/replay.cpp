@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ui_optionsbar.h"
+#include "zarnedit.h"
 #include "zarnqtprogress.h"
 #include "zarnqtscandialog.h"
 
@@ -102,6 +103,14 @@ bool RunCommand(CMainFrame &frame, CZARN30ReplayAnswers &answers, const std::str
     }
     if (command == "export") {
         return Export(frame, answers, argument);
+    }
+    if (command == "customer-filter-keys") {  // F2 in the field: its SmartEdit keys
+        zarn::CZARNEdit *field = frame.OptionsBar().CustomerFilterField();
+        field->setFocus();
+        QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+        QApplication::sendEvent(field, &f2);
+        ReplayLog(QString(field->Tip()).replace('\n', ' ').simplified().toStdString());
+        return true;
     }
     return false;
 }
