@@ -31,6 +31,8 @@ foreach(program ZARNTollgate ZARNShelver)
     install(FILES ${ZARN_PACKAGING}/${program}.cfg
             DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg/Quillfen)
 endforeach()
+# The machine-wide settings: the update check off, as the package manager updates the station.
+install(FILES ${ZARN_PACKAGING}/Quillfen.conf DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/xdg)
 
 # Manual pages and the changelog compressed as Debian wants them.
 set(ZARN_COMPRESSED)
@@ -73,10 +75,13 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrava.example.com/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beyond the libraries: the SQL driver of the embedded store, the windowing plugins and the
-# voice's data; the PostgreSQL driver, the fonts of printed pages and a PDF viewer as wanted.
+# voice's data. Recommended: what a station works with (the PostgreSQL driver of a shared
+# server, the fonts of printed pages, the speech-dispatcher voice). Suggested: what opens an
+# exported file and a sound server, which a desktop brings along anyway.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, espeak-ng-data")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libqt6sql6-psql, fonts-liberation, evince | pdf-viewer, xdg-utils, pulseaudio | pipewire-pulse, qt6-speech-speechd-plugin")
+    "libqt6sql6-psql, fonts-liberation, qt6-speech-speechd-plugin")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer, xdg-utils, pipewire-pulse | pulseaudio")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${ZARN_PACKAGING}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

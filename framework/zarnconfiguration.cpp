@@ -11,6 +11,7 @@
 #include "configread.h"
 
 #include "zarnstationfiles.h"
+#include "zarnstationlog.h"
 #include "zarnwinapp.h"
 
 namespace zarn {
@@ -114,6 +115,7 @@ int CZARNWinApp::ReadConfiguration(const std::string &fileName) {
         std::snprintf(text, sizeof text,
                       "Failed to read configuration file (%s): Line(%d) - Error(%s)", name.c_str(),
                       line, error.c_str());
+        qCWarning(lcConfig).noquote() << text;
         m_services.ui->MessageBox(text, "Configuration Error", kBoxOk | kBoxIconError);
         return 0;
     }

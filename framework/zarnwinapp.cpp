@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "zarncrash.h"
 #include "zarndeployment.h"
 #include "zarnregistry.h"
+#include "zarnstationlog.h"
 #include "zarnupdatecheck.h"
 
 namespace zarn {
@@ -72,9 +74,16 @@ int CZARNWinApp::InitFramework(const char *programName, const char *bitmap, cons
     TakeServerAddress();
     std::error_code ignored;
     std::filesystem::current_path(ProgramFolder(), ignored);
-    if (!UpdateCheckDisabled()) {
+    if (UpdateCheckDisabled()) {
+        qCInfo(lcUpdateCheck) << "update check: off (DisableUpdateCheck)";
+    } else {
         m_upgradeLocation =
             CheckForUpgrade(UpdateServer(), UpdateAgent(m_programName, m_buildDate));
+        qCInfo(lcUpdateCheck).noquote()
+            << "update check at" << QString::fromStdString(UpdateServer()) << ":"
+            << (m_upgradeLocation.empty()
+                    ? QString("no newer version offered")
+                    : "a newer version at " + QString::fromStdString(m_upgradeLocation));
     }
     return 1;
 }
@@ -107,6 +116,14 @@ void CZARNWinApp::TakeServerAddress() {
         m_server = ParseServerUrl(argument);
     } else if (const char *variable = std::getenv("ZARNDEFAULTSERVER")) {
         m_server = ParseServerUrl(variable);
+    }
+    if (!m_server.password.empty()) {
+        // Still taken, as stations have been set up so; said where the administrator looks.
+        const char warning[] =
+            "a password in the server URL shows in the process list; put it in ~/.pgpass "
+            "(or the file PGPASSFILE names) instead";
+        std::fprintf(stderr, "%s: warning: %s\n", m_application.c_str(), warning);
+        qCWarning(lcStart) << warning;
     }
 }
 

@@ -33,6 +33,9 @@ public:
     // PostgreSQL server there, port 5432 when 0.
     void SetLogonDetails(const char *host, unsigned port, const char *user, const char *password);
     CZARN10RC Logon(int flags);
+    // Asked once for the password when a server refuses a log-on without one (none in the URL,
+    // PGPASSWORD or ~/.pgpass); empty for no answer. Without it a refusal stays a refusal.
+    void SetPasswordPrompt(std::function<std::string(const std::string &server)> ask);
     CZARN10RC Logoff(bool force);
     bool IsLoggedOn() const;
 
@@ -103,7 +106,10 @@ public:
     zarn::ServerSession *Session();
 
 private:
+    CZARN10RC OpenStore();
+
     std::unique_ptr<zarn::ServerSession> m_session;
+    std::function<std::string(const std::string &)> m_askPassword;
 };
 
 #endif

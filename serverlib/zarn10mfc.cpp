@@ -2,6 +2,7 @@
 // identity, journal codes and attributes.
 #include "zarn10mfc.h"
 
+#include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QString>
 
@@ -152,7 +153,51 @@ bool CZARN10MFC::IsLoggedOn() const {
     return m_session->store != nullptr;
 }
 
+namespace {
+
+Q_LOGGING_CATEGORY(lcLogon, "kestrava.logon")
+
+// The server as the log names it: never with a password.
+QString ServerNamed(const ConnectionSettings &settings) {
+    const auto text = [](const std::string &value) { return QString::fromStdString(value); };
+    if (settings.host.empty()) {
+        return "the embedded store " +
+               text(settings.database.empty() ? DefaultDatabasePath() : settings.database);
+    }
+    return QString("%1:%2 database %3 as role %4")
+        .arg(text(settings.host))
+        .arg(settings.port ? settings.port : 5432)
+        .arg(text(settings.database.empty() ? "kestrava" : settings.database), text(settings.user));
+}
+
+}  // namespace
+
+void CZARN10MFC::SetPasswordPrompt(std::function<std::string(const std::string &)> ask) {
+    m_askPassword = std::move(ask);
+}
+
 CZARN10RC CZARN10MFC::Logon(int) {
+    CZARN10RC result = OpenStore();
+    ConnectionSettings &settings = m_session->settings;
+    if (result.Code() == kZarnLogonRefused && settings.password.empty() && m_askPassword) {
+        // Asked once: the answer is kept for the rest of the run.
+        settings.password = m_askPassword(settings.user + "@" + settings.host);
+        if (!settings.password.empty() && (result = OpenStore()).Code() == kZarnLogonRefused) {
+            settings.password.clear();  // a wrong one is not kept: the next log-on asks again
+        }
+    }
+    if (result.IsOK(0)) {
+        qCInfo(lcLogon).noquote() << "logged on to" << ServerNamed(m_session->settings)
+                                  << "as station"
+                                  << QString::fromStdString(m_session->StationName());
+    } else {
+        qCWarning(lcLogon).noquote()
+            << "log-on to" << ServerNamed(m_session->settings) << "failed:" << result.Get();
+    }
+    return result;
+}
+
+CZARN10RC CZARN10MFC::OpenStore() {
     m_session->store.reset();
     const ConnectionSettings &settings = m_session->settings;
     if (settings.host.empty() &&

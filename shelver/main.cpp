@@ -6,6 +6,7 @@
 
 #include "zarncommandline.h"
 #include "zarncrashmessage.h"
+#include "zarnprogramidentity.h"
 #include "zarnresources.h"
 #include "zarnshelverapp.h"
 
@@ -33,8 +34,7 @@ int main(int argc, char **argv) {
         return answered;
     }
     QApplication application(argc, argv);  // takes Qt's own options out of the arguments
-    QApplication::setApplicationName("ZARNShelver");
-    QApplication::setOrganizationName("Quillfen");
+    zarn::IdentifyProgram("ZARNShelver", ZARN_VERSION);
     zarn::ProgramCommandLine line;
     if (const int refused = zarn::ReadProgramCommandLine(QApplication::arguments(), program, line);
         refused >= 0) {

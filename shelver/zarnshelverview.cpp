@@ -4,6 +4,7 @@
 
 #include "zarnfields.h"
 #include "zarnscanposting.h"
+#include "zarnstationlog.h"
 
 namespace {
 
@@ -172,8 +173,25 @@ int CZARNShelverView::PlaceVolume(uint8_t dialogResult, const char key[kZarnVolu
     return Add(record, object, serial);
 }
 
+namespace {
+
+// Each write as the station's log keeps it: the volume, where it went, or why it did not.
+void LogShelving(const CScanOb &object, const char *done, const CZARN10RC &result) {
+    const QString volume =
+        QString::fromStdString(object.texts[0] + "." + object.texts[1] + "." + object.texts[2]);
+    if (result.IsOK(1)) {
+        qCInfo(lcShelving).noquote()
+            << done << volume << "at" << QString::fromStdString(object.texts[5]);
+    } else {
+        qCWarning(lcShelving).noquote() << "write refused:" << volume << "-" << result.Get();
+    }
+}
+
+}  // namespace
+
 int CZARNShelverView::Move(ZARNVOLSEx &record, CScanOb &object) {
     const CZARN10RC moved = m_server.Update(&record);
+    LogShelving(object, "shelved", moved);
     if (moved.IsOK(1)) {
         Append(std::move(object));
     } else {
@@ -187,6 +205,9 @@ int CZARNShelverView::Add(ZARNVOLSEx &record, CScanOb &object, const std::string
     // -1 ... -9, -A ... -Z.
     for (int attempt = 0; attempt <= kSuffixCount; ++attempt) {
         const CZARN10RC added = m_server.Add(&record);
+        if (added.IsOK(0) || !m_bar.addSuffix || attempt == kSuffixCount) {
+            LogShelving(object, "added", added);
+        }
         if (added.IsOK(0)) {
             if (m_containerNumber != 0) {
                 const std::string recorded = zarn::ReadField(record.volume);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "zarnstationlog.h"
+
 const char kSpeechReadyText[] = "Kestrava Speech sub-system enabled and ready for work";
 const char kSpeechUnavailableText[] = "Speech unavailable: answers are shown on screen";
 
@@ -11,6 +13,7 @@ void CZARN30Speaker::Start(const VoiceFactory &makeVoice, zarn::UiServices &ui) 
     if (m_disabled) {
         ui.MessageBox("Text-To-Speech Engine Initialization failed. Speech will not be enabled",
                       "TTS Init Failed", zarn::kBoxOk | zarn::kBoxIconInformation);
+        qCWarning(lcSpeech) << "speech unavailable: no voice could start";
         Show(kSpeechUnavailableText);
         return;
     }
@@ -23,7 +26,7 @@ void CZARN30Speaker::VoiceFailed(const std::string &why) {
         return;  // said once
     }
     m_disabled = true;
-    std::fprintf(stderr, "ZARNTollgate: speech failed: %s\n", why.c_str());
+    qCWarning(lcSpeech).noquote() << "speech failed:" << QString::fromStdString(why);
     Show(kSpeechUnavailableText);
 }
 

@@ -1,9 +1,12 @@
 #include "zarn30treecommands.h"
 
+#include <QElapsedTimer>
+
 #include <cstdio>
 
 #include "zarn10treerepository.h"
 #include "zarnclock.h"
+#include "zarnstationlog.h"
 
 const char kOldTreeQuestion[] =
     "The Customer Tree has not been refreshed for 10 minutes, do you want to re-build it?";
@@ -11,7 +14,21 @@ const char kAddAllCustomersQuestion[] = "You are sure you want add all Customers
 
 namespace {
 const int64_t kOldTreeSeconds = 10 * 60;
+
+void LogTreeBuilt(const CZARN10TreeRoot &root, const std::string &filter, qint64 milliseconds) {
+    long long volumes = 0, moves = 0;
+    for (const auto &[id, customer] : root.customers) {
+        volumes += customer->volumeCount;
+        moves += customer->moveCount;
+    }
+    qCInfo(lcTree).noquote() << "tree built:" << root.customers.size() << "customers," << volumes
+                             << "volumes," << moves << "due to move, in" << milliseconds << "ms,"
+                             << (filter.empty()
+                                     ? QString("no customer filter")
+                                     : "customer filter " + QString::fromStdString(filter));
 }
+
+}  // namespace
 
 CZARN30TreeCommands::CZARN30TreeCommands(CZARN30Doc &doc, zarn::TreeControl &control,
                                          zarn::View *self, FilterDialogPresenter &filterDialog,
@@ -49,9 +66,12 @@ void CZARN30TreeCommands::RebuildTree() {
     customers.pattern = m_customerFilter ? m_customerFilter() : "";
     m_doc.SetContainer(0, "");
     CZARN10ProgressWnd progress(2, nullptr);
+    QElapsedTimer took;
+    took.start();
     m_doc.treeRoot =
         std::make_unique<CZARN10TreeRoot>(&m_doc.server, 3, &progress, &m_control, &customers);
     m_doc.treeRoot->FillTreeCtrl(m_control, m_doc.settings.hideNoMove);
+    LogTreeBuilt(*m_doc.treeRoot, customers.pattern, took.elapsed());
     const std::vector<zarn::TreeControl::Item> top = m_control.Children(0);
     if (!top.empty()) {
         m_control.Expand(top.front());

@@ -6,6 +6,7 @@
 #include "zarn10rclist.h"
 #include "zarn30scanning.h"
 #include "zarn30update.h"
+#include "zarnstationlog.h"
 
 const char kUpdateVerificationText[] = "Are are sure you want to update the server?";
 const char kResultListCancelledText[] =
@@ -14,6 +15,21 @@ const char kResultListCancelledText[] =
 const char kScanErrorWarningText[] =
     "Some of the volumes that were scanned were either not in the selection list, or were "
     "scanned more than once. ";
+
+namespace {
+
+void LogWrite(const CZARN10TreeVolume &item, std::size_t &written, std::size_t &refused) {
+    const CZARN10RC result(item.result);
+    if (result.IsOK(1)) {  // "no change" is no refusal
+        ++written;
+        return;
+    }
+    ++refused;
+    qCWarning(lcServerUpdate).noquote()
+        << "write refused:" << item.GetDisplayKey().c_str() << "-" << result.Get();
+}
+
+}  // namespace
 
 void CZARN30MainLogic::UpdateServer() {
     doneFlags |= kDoneServerUpdated;
@@ -39,6 +55,7 @@ void CZARN30MainLogic::UpdateServer() {
     const std::size_t count = m_doc.toScanList.size();
     progress.SetPosition(0, static_cast<unsigned>(count));
     CZARN10RCList results;
+    std::size_t written = 0, refused = 0;
     // Written a few hundred at a time: one durable commit for each batch, and the progress
     // window redrawn once per batch rather than once per volume.
     constexpr std::size_t kBatch = 250;
@@ -55,10 +72,14 @@ void CZARN30MainLogic::UpdateServer() {
         UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
         for (CZARN10TreeVolume *item : scanned) {
             results.Add(item->result, "%s", item->GetDisplayKey().c_str());
+            LogWrite(*item, written, refused);
         }
         progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));
     }
     progress.Stop();
+    qCInfo(lcServerUpdate).noquote()
+        << "server update:" << written << "volumes written," << refused
+        << (progress.HasCancelled() ? "refused, cancelled before the end" : "refused");
     if (results.Display(0, nullptr) == 2 &&
         ui.MessageBox(kResultListCancelledText, "Result List Cancelled?",
                       zarn::kBoxYesNo | zarn::kBoxIconQuestion) != zarn::kAnswerYes) {

@@ -10,6 +10,7 @@
 
 #include "zarnmenus.h"
 #include "zarnsplash.h"
+#include "zarnstationlog.h"
 
 void RegisterShelverMenus() {
     zarn::RegisterMenuResource(kShelverMenuResource, [](QMenuBar &bar) {
@@ -107,7 +108,7 @@ intptr_t CMainFrame::HandleMessage(const zarn::WindowMessage &message) {
 }
 
 void CMainFrame::SpeechUnavailable(const std::string &why) {
-    std::fprintf(stderr, "ZARNShelver: speech unavailable: %s\n", why.c_str());
+    qCWarning(lcSpeech).noquote() << "speech unavailable:" << QString::fromStdString(why);
     m_silent = true;  // from now on; every answer is still shown (the voice may be the caller)
     m_speechNotice->setText("Speech unavailable: answers are shown on screen");
     m_speechNotice->show();

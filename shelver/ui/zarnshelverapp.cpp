@@ -10,10 +10,12 @@
 #include "ui_scandialogbar.h"
 #include "zarnbarcode.h"
 #include "zarnfirstrun.h"
+#include "zarnpasswordprompt.h"
 #include "zarnqtscandialog.h"
 #include "zarnresources.h"
 #include "zarnsession.h"
 #include "zarnsplash.h"
+#include "zarnstationlog.h"
 
 const char CZARNShelverApp::kProgramName[] = "Kestrava Shelver";
 const char CZARNShelverApp::kBuildDate[] = __DATE__;
@@ -143,12 +145,16 @@ bool CZARNShelverApp::InitInstance() {
     };
     m_frame = std::make_unique<CMainFrame>(*this, m_doc->server, services);
     m_presenters.SetParent(m_frame.get());
+    if (!replay) {
+        m_doc->server.SetPasswordPrompt(zarn::PasswordPrompt([this] { return m_frame.get(); }));
+    }
     m_frame->show();
     // The Shelver's own configuration: its bar-code grammar and variables, as the Tollgate's.
     ReadConfiguration("ZARNShelver.cfg");
     std::string grammarProblem;
     m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
     if (!grammarProblem.empty()) {
+        qCWarning(lcConfig).noquote() << QString::fromStdString(grammarProblem);
         Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
                         zarn::kBoxOk | zarn::kBoxIconWarning);
     }

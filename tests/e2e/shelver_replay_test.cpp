@@ -60,9 +60,10 @@ TEST(ShelverReplay, VolumesArePlacedWhereTheScanBarSays) {
                                                 "@export text " +
                                                     exported + "\n");
     const std::string speech = (folder.Path() / "speech.txt").string();
+    const std::string log = (folder.Path() / "station.log").string();
     const std::string command =
-        "env -u DISPLAY -u ZARNDEFAULTSERVER QT_QPA_PLATFORM=offscreen HOME='" +
-        folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
+        "env -u DISPLAY -u ZARNDEFAULTSERVER QT_QPA_PLATFORM=offscreen ZARNLOGFILE='" + log +
+        "' HOME='" + folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
         "/config' ZARNDATABASE='" + database + "' ZARNUPDATESERVER=127.0.0.1:1 timeout 120 '" +
         ZARN_SHELVER + "' --replay '" + replay + "' --speech-log '" + speech + "' 2>'" +
         (folder.Path() / "stderr.txt").string() + "'";
@@ -75,6 +76,15 @@ TEST(ShelverReplay, VolumesArePlacedWhereTheScanBarSays) {
     const std::string list = Read(exported);
     EXPECT_THAT(list, HasSubstr("NEW0001"));
     EXPECT_THAT(list, HasSubstr("NV-RACK1:12"));
+    // Each write in the station's log.
+    const std::string day = Read(log);
+    EXPECT_THAT(day,
+                ::testing::ContainsRegex(
+                    "ZARNShelver\\[[0-9]+\\] info kestrava.shelving: shelved ACME.LTO8.AB0002 at "
+                    "[^\n]*8\n"));
+    EXPECT_THAT(day,
+                ::testing::ContainsRegex(
+                    "ZARNShelver\\[[0-9]+\\] info kestrava.shelving: added ACME.LTO8.NEW0001 at "));
 
     ConnectionSettings settings;
     settings.database = database;

@@ -42,13 +42,13 @@ protected:
     std::string database = (folder.Path() / "kestrava.db").string();
 
     // The program as an operator's machine starts it: a home of its own, no display.
-    int Run(const std::string &replay, const std::string &speech) {
+    int Run(const std::string &replay, const std::string &speech, const std::string &log = "") {
         const std::string environment =
             "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen "
-            "HOME='" +
-            folder.Path().string() + "' XDG_CONFIG_HOME='" + folder.Path().string() +
-            "/config' XDG_DATA_HOME='" + folder.Path().string() + "/data' ZARNDATABASE='" +
-            database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
+            "ZARNLOGFILE='" +
+            log + "' HOME='" + folder.Path().string() + "' XDG_CONFIG_HOME='" +
+            folder.Path().string() + "/config' XDG_DATA_HOME='" + folder.Path().string() +
+            "/data' ZARNDATABASE='" + database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
         const std::string command = environment + "'" + ZARN_TOLLGATE + "' --replay '" + replay +
                                     "' --speech-log '" + speech + "' 2>'" +
                                     (folder.Path() / "stderr.txt").string() + "'";
@@ -137,6 +137,47 @@ TEST_F(TollgateReplay, APickRunAQueryRunAnUpdateAndAnExport) {
 TEST_F(TollgateReplay, AReplayFileThatCannotBeReadIsAClearFailure) {
     EXPECT_NE(Run((folder.Path() / "missing.txt").string(), "/dev/null"), 0);
     EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()), HasSubstr("cannot read"));
+}
+
+// What an administrator reads of a station's day: journalctl shows the same lines, which the
+// program also writes to the file ZARNLOGFILE names.
+TEST_F(TollgateReplay, TheStationsDayIsLogged) {
+    {
+        std::unique_ptr<Store> store = Open();
+        ASSERT_NE(store, nullptr);
+        ASSERT_EQ(store->Run("CREATE TRIGGER refuse BEFORE UPDATE ON volumes"
+                             " WHEN OLD.volume = 'BD0002'"
+                             " BEGIN SELECT RAISE(ABORT, 'held for the test'); END"),
+                  0);
+    }
+    const std::string replay = folder.WriteFile(
+        "day.txt",
+        "@add-customer BETA\n@pick\n@start-scan\n@end-scan\n@auto-complete\n@update-server\n");
+    const std::string log = (folder.Path() / "station.log").string();
+    ASSERT_EQ(Run(replay, (folder.Path() / "speech.txt").string(), log), 0)
+        << Read((folder.Path() / "stderr.txt").string());
+
+    const std::string day = Read(log);
+    const auto logged = [&](const std::string &pattern) {
+        return ::testing::ContainsRegex("(^|\n)ZARNTollgate\\[[0-9]+\\] " + pattern);
+    };
+    EXPECT_THAT(day, logged("info kestrava.start: ZARNTollgate [0-9.]+ started on "));
+    EXPECT_THAT(day, logged("info kestrava.updatecheck: update check at 127.0.0.1:1 : no newer "
+                            "version offered"));
+    EXPECT_THAT(day, logged("info kestrava.logon: logged on to the embedded store " + database +
+                            " as station [^\n]+"));
+    EXPECT_THAT(day,
+                logged("info kestrava.tree: tree built: [1-9][0-9]* customers, [1-9][0-9]* "
+                       "volumes, [1-9][0-9]* due to move, in [0-9]+ ms, no customer filter\n"));
+    EXPECT_THAT(
+        day,
+        logged(
+            "warning kestrava.update: write refused: BETA.3592.BD0002 - Server database error\n"));
+    EXPECT_THAT(day,
+                logged("info kestrava.update: server update: 95 volumes written, 1 refused\n"));
+    EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
+                ::testing::Not(HasSubstr("kestrava.")))
+        << "the station's log is not mixed into standard error";
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 
 #include <QSqlQuery>
 
+#include <filesystem>
+
 #include "serverfixture.h"
+#include "supportfixtures.h"
 #include "zarnadmin.h"
 #include "zarnfields.h"
 #include "zarnsession.h"
@@ -201,6 +204,47 @@ TEST_F(StationRoleTest, WhatAStationInsertsKeepsTheRulesOfWhatItUpdates) {
                          " AND action = 'added' AND role = '" +
                          role + "'"),
               1);
+}
+
+// A station whose URL holds no password: libpq's password file serves, else the operator is
+// asked once; a wrong answer is not kept.
+TEST_F(StationRoleTest, ThePasswordComesFromThePasswordFileOrIsAskedOnce) {
+    const ConnectionSettings &cluster = server.Settings();
+    TempDir folder;
+    const std::string passwords =
+        folder.WriteFile("pgpass", cluster.host + ":" + std::to_string(cluster.port) + ":" +
+                                       cluster.database + ":" + role + ":pw\n");
+    std::filesystem::permissions(
+        passwords, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ScopedEnvironment noPassword{"PGPASSWORD", nullptr};
+    CZARN10MFC fromFile(0);
+    fromFile.SetLogonDetails(cluster.host.c_str(), cluster.port, role.c_str(), "");
+    fromFile.Session()->settings.database = cluster.database;
+    {
+        ScopedEnvironment file{"PGPASSFILE", passwords.c_str()};
+        EXPECT_TRUE(fromFile.Logon(0).IsOK(0));
+    }
+
+    ScopedEnvironment none{"PGPASSFILE", (folder.Path() / "none").c_str()};
+    CZARN10MFC asking(0);
+    asking.SetLogonDetails(cluster.host.c_str(), cluster.port, role.c_str(), "");
+    asking.Session()->settings.database = cluster.database;
+    EXPECT_EQ(asking.Logon(0).Code(), kZarnLogonRefused) << "no prompt: a refusal";
+    std::vector<std::string> asked;
+    std::vector<std::string> answers = {"wrong", "pw"};
+    asking.SetPasswordPrompt([&](const std::string &server) {
+        asked.push_back(server);
+        const std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    });
+    EXPECT_EQ(asking.Logon(0).Code(), kZarnLogonRefused);
+    EXPECT_TRUE(asking.Logon(0).IsOK(0)) << "asked again after a wrong answer";
+    asking.Logoff(true);
+    EXPECT_TRUE(asking.Logon(0).IsOK(0)) << "the right one is kept for the run";
+    EXPECT_EQ(asked, std::vector<std::string>(2, role + "@" + cluster.host));
+    asking.Logoff(true);
+    fromFile.Logoff(true);
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include "queryexceptionwindow.h"
 #include "zarnbarcode.h"
 #include "zarnfirstrun.h"
+#include "zarnpasswordprompt.h"
 #include "zarnresources.h"
 #include "zarnsession.h"
+#include "zarnstationlog.h"
 
 const char CZARN30App::kProgramName[] = "Kestrava Tollgate";
 const char CZARN30App::kBuildDate[] = __DATE__;
@@ -106,6 +108,7 @@ bool CZARN30App::InitInstance() {
     m_frame = std::make_unique<CMainFrame>(*this, *m_doc, Services());
     m_presenters.SetParent(m_frame.get());
     if (!replay) {
+        m_doc->server.SetPasswordPrompt(zarn::PasswordPrompt([this] { return m_frame.get(); }));
         m_receiptPrinter = std::make_unique<QtReceiptPrinter>(m_doc->server, m_frame.get());
         m_doc->receiptPrinter = m_receiptPrinter.get();
     }
@@ -120,6 +123,7 @@ bool CZARN30App::InitInstance() {
     std::string grammarProblem;
     m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
     if (!grammarProblem.empty()) {
+        qCWarning(lcConfig).noquote() << QString::fromStdString(grammarProblem);
         Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
                         zarn::kBoxOk | zarn::kBoxIconWarning);
     }
