@@ -53,9 +53,13 @@ add_custom_target(zarn_compressed_docs ALL DEPENDS ${ZARN_COMPRESSED_OUTPUTS})
 foreach(page ZARNTollgate.1 ZARNShelver.1 zarnserver.1)
     install(FILES ${CMAKE_BINARY_DIR}/packaging/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+# The user guide whole: the pages it refers to and the pictures it shows.
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz ${ZARN_PACKAGING}/copyright
-              ${PROJECT_SOURCE_DIR}/docs/user-guide.md
+              ${PROJECT_SOURCE_DIR}/docs/user-guide.md ${PROJECT_SOURCE_DIR}/docs/barcodes.md
+              ${PROJECT_SOURCE_DIR}/docs/replay.md
         DESTINATION ${ZARN_DOCS})
+file(GLOB ZARN_GUIDE_PICTURES ${PROJECT_SOURCE_DIR}/docs/images/*.png)
+install(FILES ${ZARN_GUIDE_PICTURES} DESTINATION ${ZARN_DOCS}/images)
 
 set(CPACK_PACKAGE_NAME kestrava)
 set(CPACK_PACKAGE_VENDOR Quillfen)
@@ -68,7 +72,10 @@ server; ZARNShelver records where volumes are shelved; zarnserver\n\
 creates and looks after the store they share (an embedded SQLite file,\n\
 or PostgreSQL for many stations).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# The debug symbols in a package of their own (kestrava-dbgsym), found by build id under
+# /usr/lib/debug/.build-id: crash reports name each frame by module, offset and build id.
+# CPack strips the programs itself as it takes their symbols out.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

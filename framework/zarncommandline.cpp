@@ -21,10 +21,12 @@ const QCommandLineOption kHelp(QStringList{"h", "help"}, "Show this text.");
 const QCommandLineOption kVersion("version", "Show the version and the resource folder.");
 
 void Describe(QCommandLineParser &parser, const ProgramDescription &program) {
-    parser.setApplicationDescription(QString("%1\n\nThe server URL names a PostgreSQL server, "
-                                             "e.g. pgsql://station@host:5432/ (default: "
-                                             "ZARNDEFAULTSERVER, else the embedded store).\n%2")
-                                         .arg(program.summary, program.environment));
+    parser.setApplicationDescription(
+        QString("%1\n\nThe server URL names a PostgreSQL server, e.g. pgsql://station@host:5432/ "
+                "(default: ZARNDEFAULTSERVER, else the embedded store). Leave the password out "
+                "of it, where the process list would show it: it is taken from ~/.pgpass (or the "
+                "file PGPASSFILE names), else asked for once.\n%2")
+            .arg(program.summary, program.environment));
     parser.addOptions({kReplay, kSpeechLog, kNoSplash, kHelp, kVersion});
     parser.addPositionalArgument("SERVER-URL", "The central server.", "[SERVER-URL]");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -1,14 +1,19 @@
 #include "zarncrash.h"
 
+#include <elf.h>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <link.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 
 extern char **environ;
 
@@ -18,13 +23,25 @@ namespace {
 const int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 const int kFrames = 64;
 
+// A loaded module as the report names it: its file, where it is loaded and its build id, so
+// that addr2line (or debuginfod) finds the line of each frame in the debug symbols.
+struct Module {
+    uintptr_t base;  // where its addresses start (the ELF's load bias)
+    uintptr_t low, high;
+    char name[256];
+    char buildId[41];
+};
+const int kModules = 160;
+
 // Everything the handler needs, prepared before any crash.
 struct CrashState {
-    char folder[260];
+    char folder[600];
     char program[128];
     char build[64];
     char helper[1024];
     long utcOffset;  // seconds east of UTC when installed
+    Module modules[kModules];
+    int moduleCount;
 };
 CrashState g_state;
 volatile sig_atomic_t g_handling = 0;
@@ -125,6 +142,67 @@ void WriteAll(int fd, const char *text) {
     }
 }
 
+void AppendHex(char *&at, const char *end, uintptr_t value) {
+    static const char kDigits[] = "0123456789abcdef";
+    char text[2 + 2 * sizeof value + 1];
+    int count = 0;
+    do {
+        text[count++] = kDigits[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    Append(at, end, "0x");
+    while (count > 0) {
+        const char digit[2] = {text[--count], '\0'};
+        Append(at, end, digit);
+    }
+}
+
+// The report is made new, never through a link or over a file someone left in its place: a
+// name taken gets ".1", ".2", ... after it.
+int OpenNew(char *path, char *nameEnd, const char *end) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (attempt > 0) {
+            char *at = nameEnd;
+            *at = '\0';
+            Append(at, end, ".");
+            AppendNumber(at, end, attempt);
+        }
+        const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+void WriteFrame(int fd, int index, uintptr_t address) {
+    char line[512];
+    char *at = line;
+    const char *end = line + sizeof line;
+    Append(at, end, "#");
+    AppendNumber(at, end, index);
+    Append(at, end, " ");
+    AppendHex(at, end, address);
+    const Module *found = nullptr;
+    for (int i = 0; i < g_state.moduleCount && !found; ++i) {
+        if (address >= g_state.modules[i].low && address < g_state.modules[i].high) {
+            found = &g_state.modules[i];
+        }
+    }
+    if (found) {
+        Append(at, end, " ");
+        Append(at, end, found->name);
+        Append(at, end, "+");
+        AppendHex(at, end, address - found->base);
+        Append(at, end, " build id ");
+        Append(at, end, found->buildId[0] ? found->buildId : "none");
+    } else {
+        Append(at, end, " (a module loaded after start)");
+    }
+    Append(at, end, "\n");
+    WriteAll(fd, line);
+}
+
 void WriteReport(int signal) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
@@ -134,7 +212,7 @@ void WriteReport(int signal) {
     Append(at, end, g_state.folder);
     Append(at, end, "/");
     ReportName(at, end, now.tv_sec + g_state.utcOffset, getpid());
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd = OpenNew(path, path + std::strlen(path), end);
     if (fd < 0) {
         return;
     }
@@ -148,10 +226,17 @@ void WriteReport(int signal) {
     Append(at, line + sizeof line, g_state.program);
     Append(at, line + sizeof line, "\nBuild: ");
     Append(at, line + sizeof line, g_state.build);
+    Append(at, line + sizeof line, "\nBuild ID: ");
+    Append(at, line + sizeof line, g_state.moduleCount > 0 ? g_state.modules[0].buildId : "");
     Append(at, line + sizeof line, "\nBacktrace:\n");
     WriteAll(fd, line);
     void *frames[kFrames];
-    backtrace_symbols_fd(frames, backtrace(frames, kFrames), fd);
+    const int count = backtrace(frames, kFrames);
+    backtrace_symbols_fd(frames, count, fd);
+    WriteAll(fd, "Frames (module+offset for addr2line -e MODULE OFFSET, and build id):\n");
+    for (int i = 0; i < count; ++i) {
+        WriteFrame(fd, i, reinterpret_cast<uintptr_t>(frames[i]));
+    }
     close(fd);
 }
 
@@ -199,6 +284,88 @@ void OnTerminate() {
     std::_Exit(EXIT_FAILURE);
 }
 
+// The GNU build id of a module, from its PT_NOTE segments, as lowercase hex.
+void ReadBuildId(const dl_phdr_info &info, char *out) {
+    out[0] = '\0';
+    for (int i = 0; i < info.dlpi_phnum; ++i) {
+        const ElfW(Phdr) &segment = info.dlpi_phdr[i];
+        if (segment.p_type != PT_NOTE) {
+            continue;
+        }
+        const char *note = reinterpret_cast<const char *>(info.dlpi_addr + segment.p_vaddr);
+        const char *notesEnd = note + segment.p_memsz;
+        while (note + sizeof(ElfW(Nhdr)) <= notesEnd) {
+            const auto *header = reinterpret_cast<const ElfW(Nhdr) *>(note);
+            const char *name = note + sizeof(ElfW(Nhdr));
+            const char *descriptor = name + ((header->n_namesz + 3) & ~3u);
+            if (header->n_type == NT_GNU_BUILD_ID && header->n_namesz == 4 &&
+                std::memcmp(name, "GNU", 4) == 0 && header->n_descsz <= 20) {
+                static const char kDigits[] = "0123456789abcdef";
+                for (unsigned b = 0; b < header->n_descsz; ++b) {
+                    const auto byte = static_cast<unsigned char>(descriptor[b]);
+                    out[2 * b] = kDigits[byte >> 4];
+                    out[2 * b + 1] = kDigits[byte & 0xF];
+                }
+                out[2 * header->n_descsz] = '\0';
+                return;
+            }
+            note = descriptor + ((header->n_descsz + 3) & ~3u);
+        }
+    }
+}
+
+int AddModule(dl_phdr_info *info, size_t, void *) {
+    if (g_state.moduleCount >= kModules) {
+        return 1;
+    }
+    Module &module = g_state.modules[g_state.moduleCount];
+    module.base = info->dlpi_addr;
+    module.low = UINTPTR_MAX;
+    module.high = 0;
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr) &segment = info->dlpi_phdr[i];
+        if (segment.p_type == PT_LOAD) {
+            module.low = std::min<uintptr_t>(module.low, info->dlpi_addr + segment.p_vaddr);
+            module.high = std::max<uintptr_t>(module.high,
+                                              info->dlpi_addr + segment.p_vaddr + segment.p_memsz);
+        }
+    }
+    if (module.low >= module.high) {
+        return 0;  // nothing loaded: the vdso's like
+    }
+    // The program itself comes first, without a name of its own.
+    std::string name = info->dlpi_name ? info->dlpi_name : "";
+    if (name.empty()) {
+        std::error_code ignored;
+        name = std::filesystem::read_symlink("/proc/self/exe", ignored).string();
+    }
+    Copy(module.name, sizeof module.name, name);
+    ReadBuildId(*info, module.buildId);
+    ++g_state.moduleCount;
+    return 0;
+}
+
+// $XDG_STATE_HOME/Quillfen (~/.local/state/Quillfen), made private to the user; the temporary
+// folder only when there is no home to keep it in.
+std::string ReportFolder() {
+    std::filesystem::path folder;
+    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
+        folder = std::filesystem::path(state) / "Quillfen";
+    } else if (const char *home = std::getenv("HOME"); home && *home == '/') {
+        folder = std::filesystem::path(home) / ".local" / "state" / "Quillfen";
+    }
+    std::error_code failed;
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, failed);
+        if (!failed && std::filesystem::is_directory(folder, failed)) {
+            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, failed);
+            return folder.string();
+        }
+    }
+    const char *temporary = std::getenv("TMPDIR");
+    return temporary && *temporary ? temporary : "/tmp";
+}
+
 }  // namespace
 
 std::string CrashReportName(std::time_t when, pid_t process) {
@@ -217,8 +384,9 @@ std::string CrashMessageText(const std::string &folder) {
 
 void InstallCrashHandler(const std::string &programName, const std::string &build,
                          const std::string &helper) {
-    const char *temporary = std::getenv("TMPDIR");
-    Copy(g_state.folder, sizeof g_state.folder, temporary && *temporary ? temporary : "/tmp");
+    Copy(g_state.folder, sizeof g_state.folder, ReportFolder());
+    g_state.moduleCount = 0;
+    dl_iterate_phdr(AddModule, nullptr);
     Copy(g_state.program, sizeof g_state.program, programName);
     Copy(g_state.build, sizeof g_state.build, build);
     Copy(g_state.helper, sizeof g_state.helper, helper);

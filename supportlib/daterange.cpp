@@ -19,7 +19,12 @@ const char kOffsetsVariable[] = "ZUDAVODAZIVEDORUVUZAVI";
 
 template <typename... Arguments>
 void Log(const DateRange *range, int level, const char *format, Arguments... arguments) {
-    if (range->logger && range->logger->Log) {
+    if (!range->logger || !range->logger->Log) {
+        return;
+    }
+    if constexpr (sizeof...(Arguments) == 0) {
+        range->logger->Log(range->logger, level, "%s", format);  // a message, not a format
+    } else {
         range->logger->Log(range->logger, level, format, arguments...);
     }
 }

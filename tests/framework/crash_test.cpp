@@ -8,8 +8,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -27,18 +29,50 @@ struct Crash {
     int status = 0;
 };
 
-Crash RunProbe(const std::string &how, const TempDir &folder, const std::string &helper = "") {
+// Where the reports of a user whose XDG_STATE_HOME is the folder go.
+std::filesystem::path ReportFolder(const TempDir &folder) {
+    return folder.Path() / "Quillfen";
+}
+
+// plant: a link where the report is about to be written, to a file that must stay as it is.
+Crash RunProbe(const std::string &how, const TempDir &folder, const std::string &helper = "",
+               const std::string &plant = "") {
     Crash crash;
     crash.pid = fork();
     if (crash.pid == 0) {
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
-        setenv("TMPDIR", folder.Path().c_str(), 1);
+        setenv("XDG_STATE_HOME", folder.Path().c_str(), 1);
+        if (!plant.empty()) {
+            std::filesystem::create_directories(ReportFolder(folder));
+            std::filesystem::create_symlink(
+                plant, ReportFolder(folder) / CrashReportName(std::time(nullptr), getpid()));
+        }
         execl(CRASH_PROBE, CRASH_PROBE, how.c_str(), helper.c_str(), static_cast<char *>(nullptr));
         _exit(127);
     }
     waitpid(crash.pid, &crash.status, 0);
     return crash;
+}
+
+std::string Output(const std::string &command) {
+    std::string text;
+    if (FILE *pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) {
+            text.append(buffer, got);
+        }
+        pclose(pipe);
+    }
+    return text;
+}
+
+// The build id readelf finds in a file.
+std::string BuildIdOf(const std::string &file) {
+    std::smatch found;
+    const std::string notes = Output("readelf -n '" + file + "'");
+    return std::regex_search(notes, found, std::regex("Build ID: ([0-9a-f]+)")) ? found[1].str()
+                                                                                : "none found";
 }
 
 std::string Read(const std::filesystem::path &path) {
@@ -50,8 +84,9 @@ std::string Read(const std::filesystem::path &path) {
 
 std::vector<std::filesystem::path> Reports(const TempDir &folder) {
     std::vector<std::filesystem::path> found;
-    for (const auto &entry : std::filesystem::directory_iterator(folder.Path())) {
-        if (entry.path().extension() == ".dmp") {
+    for (const auto &entry : std::filesystem::directory_iterator(ReportFolder(folder))) {
+        if (entry.is_regular_file() && !entry.is_symlink() &&
+            entry.path().string().find(".dmp") != std::string::npos) {
             found.push_back(entry.path());
         }
     }
@@ -71,8 +106,36 @@ TEST(CrashReport, ASegmentationFaultLeavesAReportAndEndsWithTheSignal) {
                                  CrashReportName(std::time(nullptr), crash.pid)));
     const std::string report = Read(reports[0]);
     EXPECT_THAT(report, HasSubstr("Signal: 11 (SIGSEGV)\nProgram: Crash Probe\nBuild: Aug 14 "
-                                  "2018\nBacktrace:\n"));
-    EXPECT_THAT(report, HasSubstr("crashprobe"));
+                                  "2018\nBuild ID: " +
+                                  BuildIdOf(CRASH_PROBE) + "\nBacktrace:\n"));
+    EXPECT_EQ(
+        std::filesystem::status(ReportFolder(folder)).permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_all)
+        << "the user's own";
+
+    // The frames, named so that addr2line finds their lines in the debug symbols: the one that
+    // crashed among them.
+    const std::regex frameLine(std::string("#[0-9]+ 0x[0-9a-f]+ ") + CRASH_PROBE +
+                               "\\+(0x[0-9a-f]+) build id ([0-9a-f]+)\n");
+    std::string lines;
+    for (auto frame = std::sregex_iterator(report.begin(), report.end(), frameLine);
+         frame != std::sregex_iterator(); ++frame) {
+        EXPECT_EQ((*frame)[2].str(), BuildIdOf(CRASH_PROBE));
+        lines += Output("addr2line -e '" + std::string(CRASH_PROBE) + "' " + (*frame)[1].str());
+    }
+    EXPECT_THAT(lines, HasSubstr("crashprobe.cpp:")) << report;
+}
+
+TEST(CrashReport, ALinkLeftWhereTheReportGoesIsNeitherFollowedNorReplaced) {
+    TempDir folder;
+    const std::string target = folder.WriteFile("precious.txt", "keep me");
+    const Crash crash = RunProbe("segv", folder, "", target);
+    ASSERT_TRUE(WIFSIGNALED(crash.status));
+    EXPECT_EQ(Read(target), "keep me");
+    const auto reports = Reports(folder);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].extension(), ".1") << "written beside the link, under a name of its own";
+    EXPECT_THAT(Read(reports[0]), HasSubstr("Signal: 11 (SIGSEGV)"));
 }
 
 TEST(CrashReport, AnUncaughtExceptionAndAnAbortAreReportedOnce) {
@@ -102,7 +165,7 @@ TEST(CrashReport, TheMessageIsShownByAProcessOfItsOwn) {
     for (int wait = 0; wait < 100 && !std::filesystem::exists(marker); ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    EXPECT_EQ(Read(marker), "--crash-message " + folder.Path().string() + "\n");
+    EXPECT_EQ(Read(marker), "--crash-message " + ReportFolder(folder).string() + "\n");
     EXPECT_EQ(CrashMessageText("/tmp"),
               "This Program has terminated due to error.\n\nA debugging dump file has been "
               "created at /tmp.\n\nIf you send us this file we can use it to fix the problem.");

@@ -83,7 +83,7 @@ TEST_F(ReportTest, TextFormLeavesOutNotesWhenThereAreNoneAndCallsBefore) {
     report.AddColumn(&report, 4, "Id", 0);
     const char *emptyNotes = "";  // empty notes count as none
     report.PrintHeader(
-        &report, [](ReportWriter *r) { std::fputs("-- before --", r->output); }, "Customers",
+        &report, [](ReportWriter *r) { std::fputs("-- before --", r->output); }, "Customers", "%s",
         emptyNotes);
     EXPECT_EQ(Output(), std::string("\n"
                                     "             System: Kestrava\n"
