@@ -1,6 +1,8 @@
 // Reading the configuration file: libconfig syntax in the "C" locale, UTF-8 text, and the
 // options/variables group put into the environment and the profile.
 
+#include <QUtf8StringView>
+
 #include <locale.h>
 #include <cctype>
 #include <clocale>
@@ -37,28 +39,24 @@ bool IsEnvironmentName(const std::string &name) {
     return true;
 }
 
-// The line of the first byte that is not part of well-formed UTF-8, or 0 when all is.
-int FirstBadUtf8Line(const std::string &text) {
+// The first line that is not well-formed UTF-8, or 0 when all is. (A line feed is never part
+// of a longer sequence, so lines can be checked one by one.)
+bool IsValidUtf8(std::string_view text) {
+    return QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())).isValidUtf8();
+}
+
+int FirstBadUtf8Line(std::string_view text) {
+    if (IsValidUtf8(text)) {
+        return 0;
+    }
     int line = 1;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2)) {
+    for (std::size_t start = 0;; ++line) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos || !IsValidUtf8(text.substr(start, end - start))) {
             return line;
         }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return line;
-            }
-        }
-        line += lead == '\n' ? 1 : 0;
-        i += length;
+        start = end + 1;
     }
-    return 0;
 }
 
 // libconfig reads numbers in the "C" locale only: switch this thread to it while reading.

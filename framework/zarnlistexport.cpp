@@ -1,6 +1,9 @@
 #include "zarnlistexport.h"
 
+#include <QFile>
 #include <QString>
+#include <QStringList>
+#include <QXmlStreamWriter>
 
 #include <xlsxwriter.h>
 
@@ -11,7 +14,9 @@
 #include <fstream>
 #include <functional>
 
+#include "csvfield.h"
 #include "reportwriter.h"
+#include "utf8sequence.h"
 
 namespace zarn {
 namespace {
@@ -20,44 +25,15 @@ bool IsAsciiLetterOrDigit(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
-// Length of the UTF-8 sequence at text[i], or 0 when it is not well-formed.
-size_t Utf8Length(const std::string &text, size_t i) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80           ? 1
-                          : (lead >> 5) == 0x6  ? 2
-                          : (lead >> 4) == 0xE  ? 3
-                          : (lead >> 3) == 0x1E ? 4
-                                                : 0;
-    if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2) ||
-        (length == 4 && lead > 0xF4)) {
-        return 0;
-    }
-    for (size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    if (length == 3) {
-        const unsigned second = static_cast<unsigned char>(text[i + 1]);
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-            (lead == 0xEF && second == 0xBF &&
-             (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE)) {
-            return 0;  // overlong, a surrogate, or U+FFFE/U+FFFF
-        }
-    }
-    if (length == 4) {
-        const unsigned second = static_cast<unsigned char>(text[i + 1]);
-        if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 // U+FFFE or U+FFFF at text[i], which are well-formed UTF-8 but no XML character.
 bool IsNonCharacter(const std::string &text, size_t i) {
     return text.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < text.size() &&
            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE;
+}
+
+// Length of the UTF-8 sequence at text[i] that XML can hold, or 0.
+size_t XmlCharacterLength(const std::string &text, size_t i) {
+    return IsNonCharacter(text, i) ? 0 : Utf8SequenceLength(text, i);
 }
 
 // What an XML 1.0 document can hold of a text: control characters other than tab, line feed
@@ -71,7 +47,7 @@ std::string XmlCharacters(const std::string &text) {
             ++i;
             continue;
         }
-        const size_t length = Utf8Length(text, i);
+        const size_t length = XmlCharacterLength(text, i);
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             i += IsNonCharacter(text, i) ? 3 : 1;  // one mark for the whole character
@@ -83,22 +59,20 @@ std::string XmlCharacters(const std::string &text) {
     return out;
 }
 
-// The text as XML character data inside CDATA sections. The text is cleaned first, so that
-// nothing dropped afterwards can join the pieces of a "]]>" that ends the section.
-std::string CdataText(const std::string &text) {
-    const std::string clean = XmlCharacters(text);
-    std::string out = "<![CDATA[";
-    for (size_t i = 0; i < clean.size(); ++i) {
-        if (clean[i] == '\r') {
-            out += "]]>&#13;<![CDATA[";  // a raw CR would be read back as LF
-        } else if (clean.compare(i, 3, "]]>") == 0) {
-            out += "]]]]><![CDATA[>";
-            i += 2;
-        } else {
-            out += clean[i];
+// One element of a record: the text as XML character data inside CDATA sections (QXmlStreamWriter
+// splits a "]]>" across two). The text is cleaned first, so that nothing dropped afterwards
+// can join the pieces of a "]]>"; a carriage return goes between sections as a character
+// reference, as a raw one would be read back as a line feed.
+void WriteElement(QXmlStreamWriter &xml, const std::string &title, const std::string &text) {
+    xml.writeStartElement(QString::fromStdString(XmlName(title)));
+    const QStringList pieces = QString::fromStdString(XmlCharacters(text)).split('\r');
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0) {
+            xml.writeEntityReference("#13");
         }
+        xml.writeCDATA(pieces[i]);
     }
-    return out + "]]>";
+    xml.writeEndElement();
 }
 
 std::vector<std::string> Titles(const ListSource &source) {
@@ -151,20 +125,6 @@ ColumnLayout GetColumnLayout(const ListSource &source, const std::vector<int> &a
     return layout;
 }
 
-std::string CsvCell(const std::string &text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) {
-        return text;
-    }
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"') {
-            out += '"';
-        }
-    }
-    return out + "\"";
-}
-
 std::string XmlName(const std::string &title) {
     QString name;
     const QString text = QString::fromStdString(XmlCharacters(title));
@@ -207,8 +167,10 @@ std::string ExcelCell(const std::string &text) {
 }
 
 std::string XmlElement(const std::string &title, const std::string &text) {
-    const std::string name = XmlName(title);
-    return "<" + name + ">" + CdataText(text) + "</" + name + ">";
+    QByteArray written;
+    QXmlStreamWriter xml(&written);
+    WriteElement(xml, title, text);
+    return written.toStdString();
 }
 
 namespace {
@@ -220,35 +182,48 @@ int WriteCsvFile(const std::string &path, const ListSource &source, const std::v
     }
     const int columns = source.ColumnCount();
     for (int column = 0; column < columns; ++column) {
-        file << (column ? "," : "") << CsvCell(source.ColumnTitle(column));
+        file << (column ? "," : "") << CsvField(source.ColumnTitle(column));
     }
     for (int item : items) {
         file << "\r\n";
         for (int column = 0; column < columns; ++column) {
-            file << (column ? "," : "") << CsvCell(source.CellText(item, column));
+            file << (column ? "," : "") << CsvField(source.CellText(item, column));
         }
     }
     return Written(file);
 }
 
 int WriteXmlFile(const std::string &path, const ListSource &source, const std::vector<int> &items) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return kExportOpenFailed;
     }
     const std::vector<std::string> titles = Titles(source);
-    file << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ZARNXML>\r\n";
+    QXmlStreamWriter xml(&file);
+    // The document's layout is written as it always was: CR LF line ends, a tab before each
+    // element of a record.
+    xml.writeStartDocument();
+    xml.writeCharacters("\r\n");
+    xml.writeStartElement("ZARNXML");
+    xml.writeCharacters("\r\n");
     for (int item : items) {
-        file << "<record>\r\n";
+        xml.writeStartElement("record");
+        xml.writeCharacters("\r\n");
         for (size_t column = 0; column < titles.size(); ++column) {
-            file << "\t"
-                 << XmlElement(titles[column], source.CellText(item, static_cast<int>(column)))
-                 << "\r\n";
+            xml.writeCharacters("\t");
+            WriteElement(xml, titles[column], source.CellText(item, static_cast<int>(column)));
+            xml.writeCharacters("\r\n");
         }
-        file << "</record>\r\n";
+        xml.writeEndElement();
+        xml.writeCharacters("\r\n");
     }
-    file << "</ZARNXML>\r\n";
-    return Written(file);
+    xml.writeEndElement();
+    xml.writeCharacters("\r\n");
+    file.close();
+    if (xml.hasError() || file.error() != QFileDevice::NoError) {
+        return errno ? errno : EIO;
+    }
+    return 0;
 }
 
 int WriteExcelFile(const std::string &path, const ListSource &source, const std::vector<int> &items,

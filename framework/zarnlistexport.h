@@ -18,9 +18,6 @@ struct ColumnLayout {
 };
 ColumnLayout GetColumnLayout(const ListSource &source, const std::vector<int> &allItems);
 
-// One CSV cell: enclosed in double quotes (inner quotes doubled) when it holds a comma, a
-// double quote, a carriage return or a line feed; otherwise as it stands.
-std::string CsvCell(const std::string &text);
 // One XML element "<name><![CDATA[text]]></name>" that every XML 1.0 parser reads back as
 // text: "]]>" is split across sections, a carriage return is written as a character
 // reference, characters XML cannot hold are dropped, bytes that are not UTF-8 become U+FFFD.

@@ -1,5 +1,7 @@
 #include "zarncsv.h"
 
+#include "csvfield.h"
+
 namespace zarn {
 namespace {
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -8,25 +10,7 @@ const char kByteOrderMark[] = "\xEF\xBB\xBF";
 std::string CsvLine(const std::vector<std::string> &fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) {
-            line += ',';
-        }
-        const std::string &field = fields[i];
-        // A field that starts as a byte-order mark does (0xEF) is quoted: at the start of a
-        // file the reader would take it for the file's own mark, or refuse it.
-        if (field.find_first_of(",\"\r\n") == std::string::npos &&
-            (field.empty() || field[0] != kByteOrderMark[0])) {
-            line += field;
-            continue;
-        }
-        line += '"';
-        for (char c : field) {
-            line += c;
-            if (c == '"') {
-                line += '"';
-            }
-        }
-        line += '"';
+        line += (i > 0 ? "," : "") + CsvField(fields[i]);
     }
     return line + "\n";
 }

@@ -1,6 +1,7 @@
 // The comma-separated form: a title line and rows, every value followed by a comma.
 #include <string>
 
+#include "csvfield.h"
 #include "reportinternal.h"
 
 namespace zarn::report {
@@ -16,29 +17,13 @@ std::string_view TrimmedField(std::string_view field) {
     return field;
 }
 
-// A value holding a comma, a quote or a line break is quoted, its quotes doubled, so that it
-// can never shift or split the columns; every other value goes out as it stands.
-std::string CsvValue(std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(value);
-    }
-    std::string quoted = "\"";
-    for (char c : value) {
-        quoted += c;
-        if (c == '"') {
-            quoted += '"';
-        }
-    }
-    return quoted + "\"";
-}
-
 }  // namespace
 
 int CsvHeader(ReportWriter *report) {
     std::string line;
     for (int i = 0; i < report->columnCount; ++i) {
         if (!(report->columns[i].flags & ZARN_COLUMN_HIDDEN)) {
-            line += CsvValue(report->columns[i].title) + ",";
+            line += CsvField(report->columns[i].title) + ",";
         }
     }
     return Write(report, line + "\n");
@@ -50,7 +35,7 @@ int CsvRow(ReportWriter *report, const std::vector<std::string_view> &fields) {
     const std::size_t count = std::min<std::size_t>(fields.size(), report->columnCount);
     for (std::size_t i = 0; i < count; ++i) {
         if (!(report->columns[i].flags & ZARN_COLUMN_HIDDEN)) {
-            line += CsvValue(TrimmedField(fields[i])) + ",";
+            line += CsvField(TrimmedField(fields[i])) + ",";
         }
     }
     return Write(report, line + "\n");

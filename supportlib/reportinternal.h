@@ -54,8 +54,6 @@ std::vector<std::string_view> SplitFields(std::string_view row);
 
 // What a column shows for a field, cut to its width: numeric columns with thousands separators
 // unless the field begins with "?"; a number wider than its column shows as "#" marks.
-// The length of the well-formed UTF-8 sequence at text[at], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
 // The bytes of text's first count characters (UTF-8: a lead byte and its continuation bytes);
 // characters, when given, says how many characters that is.
 std::size_t CharacterPrefix(std::string_view text, std::size_t count, std::size_t *characters);

@@ -10,6 +10,7 @@
 #include "datecalc.h"
 #include "packeddate.h"
 #include "reportinternal.h"
+#include "utf8sequence.h"
 
 namespace zarn::report {
 namespace {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "csvfield.h"
 #include "pdfprobe.h"
 #include "scripteddesktop.h"
 #include "scripteduiservices.h"
@@ -156,12 +157,12 @@ TEST_F(ListExportTest, CsvIsReadBackExactlyByAStrictParser) {
     EXPECT_TRUE(desktop.opened.empty());
 }
 
-TEST_F(ListExportTest, CsvCellsAreQuotedOnlyWhenTheyMustBe) {
-    EXPECT_EQ(CsvCell("plain"), "plain");
-    EXPECT_EQ(CsvCell("a,b"), "\"a,b\"");
-    EXPECT_EQ(CsvCell("say \"x\", y"), "\"say \"\"x\"\", y\"");
-    EXPECT_EQ(CsvCell("say \"x\""), "\"say \"\"x\"\"\"");
-    EXPECT_EQ(CsvCell("two\nlines"), "\"two\nlines\"");
+TEST_F(ListExportTest, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
+    EXPECT_EQ(CsvField("plain"), "plain");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"x\", y"), "\"say \"\"x\"\", y\"");
+    EXPECT_EQ(CsvField("say \"x\""), "\"say \"\"x\"\"\"");
+    EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
 }
 
 TEST_F(ListExportTest, XmlIsWellFormedAndEveryCellReadsBack) {

@@ -212,6 +212,20 @@ TEST_F(WinAppTest, AnUnreadableConfigurationIsOneMessageAndAnEmptyConfiguration)
     app->ReadConfiguration("latin1.cfg");
     EXPECT_EQ(ui.boxes[2].text,
               "Failed to read configuration file (latin1.cfg): Line(2) - Error(text is not UTF-8)");
+
+    // Well formed to the eye, but a surrogate and an overlong slash: no UTF-8 either.
+    programFolder.WriteFile("surrogate.cfg", "a = 1;\nb = 2;\ntitle = \"\xED\xA0\x80\";\n");
+    programFolder.WriteFile("overlong.cfg", "title = \"\xE0\x80\xAF\";\n");
+    ui.Answer(kAnswerOk);
+    app->ReadConfiguration("surrogate.cfg");
+    ui.Answer(kAnswerOk);
+    app->ReadConfiguration("overlong.cfg");
+    EXPECT_EQ(ui.boxes[3].text,
+              "Failed to read configuration file (surrogate.cfg): Line(3) - "
+              "Error(text is not UTF-8)");
+    EXPECT_EQ(ui.boxes[4].text,
+              "Failed to read configuration file (overlong.cfg): Line(1) - "
+              "Error(text is not UTF-8)");
     EXPECT_EQ(app->ConfigurationLoaded(), 0);
 }
 

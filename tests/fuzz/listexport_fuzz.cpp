@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "csvfield.h"
 #include "zarnlistexport.h"
 
 namespace {
@@ -71,7 +72,7 @@ bool OnlyDropped(const std::string &original, const std::string &read) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string text(reinterpret_cast<const char *>(data), size);
-    if (UnquoteCsv(zarn::CsvCell(text)) != text) {
+    if (UnquoteCsv(zarn::CsvField(text)) != text) {
         std::abort();
     }
     const std::string document = zarn::XmlElement(text.substr(0, 12), text);

@@ -2,14 +2,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QUtf8StringView>
+
 #include <sstream>
 #include <tuple>
 
 #include "serverfixture.h"
+#include "utf8sequence.h"
 #include "zarnadmin.h"
 #include "zarncsv.h"
 #include "zarnfields.h"
 #include "zarnsession.h"
+#include "zarnvalidate.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -120,6 +124,8 @@ TEST_P(TransferTest, DataTheStoreCannotUseIsRefusedWithItsLineAndColumn) {
          "line 2, column id: the text is longer than the column's 4 characters"},
         {"customers", "id,name,id\nNEW1,New,NEW2\n", "line 1: column \"id\" is named twice"},
         {"customers", "id,name\nNEW1,M\xFCller\n",
+         "line 2, column name: the text is not UTF-8, or holds a NUL character"},
+        {"customers", "id,name\nNEW1,\xED\xA0\x80\n",
          "line 2, column name: the text is not UTF-8, or holds a NUL character"},
         {"volumes", volumeHeader + "ACME,LTO9,\x01\x02,0,0,LIB1,1\n",
          "line 2, column volume: \"\x01\x02\" is not a volume serial (visible characters only)"},
@@ -258,5 +264,40 @@ INSTANTIATE_TEST_SUITE_P(EitherWay, RestoreTest,
                                             ::testing::Values(Backend::SQLite,
                                                               Backend::PostgreSQL)),
                          RestoreName);
+
+// The one validator (Qt's) and the character reader of the writers that replace what is not
+// UTF-8 must never disagree: every lead byte with continuation bytes at the edges of their
+// ranges, one to four bytes long.
+TEST(Utf8, TheCharacterReaderAgreesWithQtsValidator) {
+    const unsigned char edges[] = {0x00, 0x2F, 0x7F, 0x80, 0x8F, 0x90,
+                                   0x9F, 0xA0, 0xBF, 0xC0, 0xFF};
+    int disagreements = 0;
+    for (int lead = 1; lead < 256; ++lead) {
+        for (unsigned char second : edges) {
+            for (unsigned char third : edges) {
+                for (unsigned char fourth : edges) {
+                    const std::string bytes = {static_cast<char>(lead), static_cast<char>(second),
+                                               static_cast<char>(third), static_cast<char>(fourth)};
+                    for (std::size_t size = 1; size <= 4; ++size) {
+                        const std::string_view sequence(bytes.data(), size);
+                        const bool qt =
+                            QUtf8StringView(sequence.data(), static_cast<qsizetype>(size))
+                                .isValidUtf8() &&
+                            sequence.find('\0') == std::string_view::npos;
+                        std::size_t at = 0;
+                        while (at < size && Utf8SequenceLength(sequence, at) != 0) {
+                            at += Utf8SequenceLength(sequence, at);
+                        }
+                        const bool ours =
+                            at == size && sequence.find('\0') == std::string_view::npos;
+                        disagreements += qt != ours ? 1 : 0;
+                        EXPECT_EQ(IsStoreText(std::string(sequence)), qt);
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(disagreements, 0);
+}
 
 }  // namespace
