@@ -122,6 +122,16 @@ int CZARNWinApp::ReadConfiguration(const std::string &fileName) {
     return 0;
 }
 
+void CZARNWinApp::ReadStationConfiguration(
+    const std::string &fileName, const std::function<std::string(const config_t *)> &apply) {
+    ReadConfiguration(fileName);
+    const std::string problem = apply(&m_configuration);
+    if (!problem.empty()) {
+        qCWarning(lcConfig).noquote() << QString::fromStdString(problem);
+        m_services.ui->MessageBox(problem, "Configuration Error", kBoxOk | kBoxIconWarning);
+    }
+}
+
 void CZARNWinApp::ApplyVariables() {
     config_setting_t *variables = config_lookup(&m_configuration, "options/variables");
     if (!variables || !config_setting_is_group(variables)) {

@@ -11,6 +11,7 @@
 
 #include <libconfig.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,11 @@ public:
     // environment variables and profile strings. Failures show "Configuration Error" and leave
     // the configuration empty. Always 0; ConfigurationLoaded() tells.
     int ReadConfiguration(const std::string &fileName);
+    // ReadConfiguration, then apply takes the settings it knows from what was read and returns
+    // what is wrong with them (empty: nothing), which is logged and shown as a configuration
+    // error.
+    void ReadStationConfiguration(const std::string &fileName,
+                                  const std::function<std::string(const config_t *)> &apply);
     int RequestAssistance();
 
     const std::string &ProgramName() const { return m_programName; }

@@ -1,12 +1,10 @@
 // ZARNShelver, which records where volumes are shelved.
-#include <QApplication>
-
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "zarncommandline.h"
-#include "zarncrashmessage.h"
-#include "zarnprogramidentity.h"
+#include "zarnprogrammain.h"
 #include "zarnresources.h"
 #include "zarnshelverapp.h"
 
@@ -26,28 +24,15 @@ zarn::ProgramDescription Program() {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (zarn::ShowCrashMessageIfAsked(argc, argv)) {
-        return 0;
-    }
-    const zarn::ProgramDescription program = Program();
-    if (const int answered = zarn::AnswerHelpOrVersion(argc, argv, program); answered >= 0) {
-        return answered;
-    }
-    QApplication application(argc, argv);  // takes Qt's own options out of the arguments
-    zarn::IdentifyProgram("ZARNShelver", ZARN_VERSION);
-    zarn::ProgramCommandLine line;
-    if (const int refused = zarn::ReadProgramCommandLine(QApplication::arguments(), program, line);
-        refused >= 0) {
-        return refused;
-    }
-    CZARNShelverOptions options;
-    options.replayFile = line.replayFile;
-    options.speechLog = line.speechLog;
-    options.splash = line.splash;
-    CZARNShelverApp shelver(line.server, options,
-                            QApplication::applicationFilePath().toStdString());
-    if (!shelver.InitInstance()) {
-        return 1;
-    }
-    return QApplication::exec();
+    return zarn::RunStationProgram(argc, argv, Program(), ZARN_VERSION,
+                                   [](const zarn::ProgramCommandLine &line,
+                                      const std::string &programPath) -> std::shared_ptr<void> {
+                                       CZARNShelverOptions options;
+                                       options.replayFile = line.replayFile;
+                                       options.speechLog = line.speechLog;
+                                       options.splash = line.splash;
+                                       auto shelver = std::make_shared<CZARNShelverApp>(
+                                           line.server, options, programPath);
+                                       return shelver->InitInstance() ? shelver : nullptr;
+                                   });
 }

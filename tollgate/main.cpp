@@ -1,13 +1,11 @@
 // ZARNTollgate, the movement scanning station.
-#include <QApplication>
-
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "zarn30app.h"
 #include "zarncommandline.h"
-#include "zarncrashmessage.h"
-#include "zarnprogramidentity.h"
+#include "zarnprogrammain.h"
 #include "zarnresources.h"
 
 namespace {
@@ -26,27 +24,15 @@ zarn::ProgramDescription Program() {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (zarn::ShowCrashMessageIfAsked(argc, argv)) {
-        return 0;
-    }
-    const zarn::ProgramDescription program = Program();
-    if (const int answered = zarn::AnswerHelpOrVersion(argc, argv, program); answered >= 0) {
-        return answered;
-    }
-    QApplication application(argc, argv);  // takes Qt's own options out of the arguments
-    zarn::IdentifyProgram("ZARNTollgate", ZARN_VERSION);
-    zarn::ProgramCommandLine line;
-    if (const int refused = zarn::ReadProgramCommandLine(QApplication::arguments(), program, line);
-        refused >= 0) {
-        return refused;
-    }
-    CZARN30Options options;
-    options.replayFile = line.replayFile;
-    options.speechLog = line.speechLog;
-    options.splash = line.splash;
-    CZARN30App tollgate(line.server, options, QApplication::applicationFilePath().toStdString());
-    if (!tollgate.InitInstance()) {
-        return 1;
-    }
-    return QApplication::exec();
+    return zarn::RunStationProgram(argc, argv, Program(), ZARN_VERSION,
+                                   [](const zarn::ProgramCommandLine &line,
+                                      const std::string &programPath) -> std::shared_ptr<void> {
+                                       CZARN30Options options;
+                                       options.replayFile = line.replayFile;
+                                       options.speechLog = line.speechLog;
+                                       options.splash = line.splash;
+                                       auto tollgate = std::make_shared<CZARN30App>(
+                                           line.server, options, programPath);
+                                       return tollgate->InitInstance() ? tollgate : nullptr;
+                                   });
 }

@@ -15,7 +15,6 @@
 #include "zarnresources.h"
 #include "zarnsession.h"
 #include "zarnsplash.h"
-#include "zarnstationlog.h"
 
 const char CZARNShelverApp::kProgramName[] = "Kestrava Shelver";
 const char CZARNShelverApp::kBuildDate[] = __DATE__;
@@ -150,14 +149,11 @@ bool CZARNShelverApp::InitInstance() {
     }
     m_frame->show();
     // The Shelver's own configuration: its bar-code grammar and variables, as the Tollgate's.
-    ReadConfiguration("ZARNShelver.cfg");
-    std::string grammarProblem;
-    m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
-    if (!grammarProblem.empty()) {
-        qCWarning(lcConfig).noquote() << QString::fromStdString(grammarProblem);
-        Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
-                        zarn::kBoxOk | zarn::kBoxIconWarning);
-    }
+    ReadStationConfiguration("ZARNShelver.cfg", [this](const config_t *configuration) {
+        std::string problem;
+        m_doc->server.Session()->grammar = zarn::GrammarFrom(configuration, &problem);
+        return problem;
+    });
     if (replay || !m_options.splash) {
         zarn::SendWindowMessage(m_frame->Messages(), {zarn::kMsgSplashClosed, 0, 0, {}});
     } else {

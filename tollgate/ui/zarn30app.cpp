@@ -10,7 +10,6 @@
 #include "zarnpasswordprompt.h"
 #include "zarnresources.h"
 #include "zarnsession.h"
-#include "zarnstationlog.h"
 
 const char CZARN30App::kProgramName[] = "Kestrava Tollgate";
 const char CZARN30App::kBuildDate[] = __DATE__;
@@ -119,14 +118,11 @@ bool CZARN30App::InitInstance() {
         new zarn::CZARNSplash(m_frame.get(), &m_frame->Logic(), QString::fromStdString(splash),
                               &m_splashShowing, kProgramName, kBuildDate, kBuildTime);
     }
-    ReadConfiguration("ZARNTollgate.cfg");
-    std::string grammarProblem;
-    m_doc->server.Session()->grammar = zarn::GrammarFrom(Configuration(), &grammarProblem);
-    if (!grammarProblem.empty()) {
-        qCWarning(lcConfig).noquote() << QString::fromStdString(grammarProblem);
-        Ui().MessageBox(grammarProblem.c_str(), "Configuration Error",
-                        zarn::kBoxOk | zarn::kBoxIconWarning);
-    }
+    ReadStationConfiguration("ZARNTollgate.cfg", [this](const config_t *configuration) {
+        std::string problem;
+        m_doc->server.Session()->grammar = zarn::GrammarFrom(configuration, &problem);
+        return problem;
+    });
     if (replay) {
         m_replay = MakeTollgateReplay(*m_frame, m_replayAnswers, std::move(lines));
         m_replay->Start();
