@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <xlsxwriter.h>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <unordered_map>
 
 #include "csvfield.h"
 #include "reportwriter.h"
@@ -63,8 +65,8 @@ std::string XmlCharacters(const std::string &text) {
 // splits a "]]>" across two). The text is cleaned first, so that nothing dropped afterwards
 // can join the pieces of a "]]>"; a carriage return goes between sections as a character
 // reference, as a raw one would be read back as a line feed.
-void WriteElement(QXmlStreamWriter &xml, const std::string &title, const std::string &text) {
-    xml.writeStartElement(QString::fromStdString(XmlName(title)));
+void WriteElement(QXmlStreamWriter &xml, const QString &name, const std::string &text) {
+    xml.writeStartElement(name);
     const QStringList pieces = QString::fromStdString(XmlCharacters(text)).split('\r');
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i > 0) {
@@ -125,6 +127,24 @@ ColumnLayout GetColumnLayout(const ListSource &source, const std::vector<int> &a
     return layout;
 }
 
+namespace {
+
+// Whether XML readers take c in a name (at its start when first). Qt's reader and expat keep
+// to the letters and digits of XML 1.0's older editions, narrower than Unicode's (CJK
+// Extension A, for one, is not among them), so Qt's reader is asked, once per character.
+bool XmlReadersTake(QChar c, bool first) {
+    thread_local std::unordered_map<char16_t, bool> known[2];
+    std::unordered_map<char16_t, bool> &answers = known[first ? 1 : 0];
+    if (const auto found = answers.find(c.unicode()); found != answers.end()) {
+        return found->second;
+    }
+    QXmlStreamReader reader((first ? QString("<") : QString("<a")) + c + "/>");
+    reader.readNextStartElement();
+    return answers[c.unicode()] = !reader.hasError();
+}
+
+}  // namespace
+
 std::string XmlName(const std::string &title) {
     QString name;
     const QString text = QString::fromStdString(XmlCharacters(title));
@@ -135,11 +155,12 @@ std::string XmlName(const std::string &title) {
             continue;
         }
         const bool kept = c.unicode() < 0x80 ? IsAsciiLetterOrDigit(static_cast<char>(c.unicode()))
-                                             : c.isLetterOrNumber();
+                                             : c.isLetterOrNumber() && XmlReadersTake(c, false);
         name += kept ? c : QChar('_');
     }
     // A name starts with a letter or "_".
-    if (name.isEmpty() || (!name.front().isLetter() && name.front() != '_')) {
+    if (name.isEmpty() ||
+        (name.front() != '_' && !(name.front().isLetter() && XmlReadersTake(name.front(), true)))) {
         name.prepend('_');
     }
     return name.toStdString();
@@ -169,7 +190,7 @@ std::string ExcelCell(const std::string &text) {
 std::string XmlElement(const std::string &title, const std::string &text) {
     QByteArray written;
     QXmlStreamWriter xml(&written);
-    WriteElement(xml, title, text);
+    WriteElement(xml, QString::fromStdString(XmlName(title)), text);
     return written.toStdString();
 }
 
@@ -198,7 +219,10 @@ int WriteXmlFile(const std::string &path, const ListSource &source, const std::v
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return kExportOpenFailed;
     }
-    const std::vector<std::string> titles = Titles(source);
+    QStringList names;  // once per column, not per cell
+    for (const std::string &title : Titles(source)) {
+        names.append(QString::fromStdString(XmlName(title)));
+    }
     QXmlStreamWriter xml(&file);
     // The document's layout is written as it always was: CR LF line ends, a tab before each
     // element of a record.
@@ -209,9 +233,9 @@ int WriteXmlFile(const std::string &path, const ListSource &source, const std::v
     for (int item : items) {
         xml.writeStartElement("record");
         xml.writeCharacters("\r\n");
-        for (size_t column = 0; column < titles.size(); ++column) {
+        for (qsizetype column = 0; column < names.size(); ++column) {
             xml.writeCharacters("\t");
-            WriteElement(xml, titles[column], source.CellText(item, static_cast<int>(column)));
+            WriteElement(xml, names[column], source.CellText(item, static_cast<int>(column)));
             xml.writeCharacters("\r\n");
         }
         xml.writeEndElement();

@@ -363,6 +363,19 @@ TEST_F(ListExportTest, TextColumnsLineUpByCharactersAndNamesKeepTheirLetters) {
     EXPECT_EQ(XmlName("Numéro"), "Numéro");
     EXPECT_EQ(XmlName("Volume-ID"), "Volume_ID");
     EXPECT_EQ(XmlName("1st"), "_1st");
+    // Letters to Unicode that XML readers refuse in names (CJK Extension A, found by fuzzing).
+    EXPECT_EQ(XmlName("\xE4\xA4\x8D"), "_");
+    EXPECT_EQ(XmlName("A\xE4\xA4\x8D\xE4\xB8\x80"), "A_\xE4\xB8\x80");
+    for (const char *title : {"\xE4\xA4\x8D",
+                              "\xD9\xA0"
+                              "x",
+                              "\xCC\x81"
+                              "a"}) {
+        QXmlStreamReader reader(QString::fromStdString(XmlElement(title, "text")));
+        reader.readNextStartElement();
+        EXPECT_EQ(reader.readElementText(), "text") << title;
+        EXPECT_FALSE(reader.hasError()) << title << ": " << reader.errorString().toStdString();
+    }
 }
 
 TEST_F(ListExportTest, AnExportThatCannotBeWrittenLeavesTheOldFileAndSaysWhy) {
