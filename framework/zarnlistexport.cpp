@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -61,13 +62,20 @@ std::string XmlCharacters(const std::string &text) {
     return out;
 }
 
+// Qt's UTF-8 decoding drops a leading U+FEFF as a byte order mark; in a cell or a title it is
+// a character like any other (a zero-width no-break space) and stays.
+QString TextOf(const std::string &utf8) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
 // One element of a record: the text as XML character data inside CDATA sections (QXmlStreamWriter
 // splits a "]]>" across two). The text is cleaned first, so that nothing dropped afterwards
 // can join the pieces of a "]]>"; a carriage return goes between sections as a character
 // reference, as a raw one would be read back as a line feed.
 void WriteElement(QXmlStreamWriter &xml, const QString &name, const std::string &text) {
     xml.writeStartElement(name);
-    const QStringList pieces = QString::fromStdString(XmlCharacters(text)).split('\r');
+    const QStringList pieces = TextOf(XmlCharacters(text)).split('\r');
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i > 0) {
             xml.writeEntityReference("#13");
@@ -147,7 +155,7 @@ bool XmlReadersTake(QChar c, bool first) {
 
 std::string XmlName(const std::string &title) {
     QString name;
-    const QString text = QString::fromStdString(XmlCharacters(title));
+    const QString text = TextOf(XmlCharacters(title));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isSurrogate()) {

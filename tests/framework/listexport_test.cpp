@@ -170,6 +170,7 @@ TEST_F(ListExportTest, XmlIsWellFormedAndEveryCellReadsBack) {
     for (auto &row : table.cells) {
         row.insert(row.begin() + 1, "x");
     }
+    table.cells[0][3] = "\x01\xEF\xBB\xBFjoined";  // U+FEFF first once the control is gone
     const std::string path = Choose("list.xml");
     exporter->ExportXml(kOpenNever);
     std::string error;
@@ -179,6 +180,7 @@ TEST_F(ListExportTest, XmlIsWellFormedAndEveryCellReadsBack) {
     EXPECT_EQ(records[1].at("Volume_ID"), "A00002");
     EXPECT_EQ(records[1].at("_1st"), "Müller, Söhne");
     EXPECT_EQ(records[1].at("_"), "x");
+    EXPECT_EQ(records[0].at("Note"), "\xEF\xBB\xBFjoined") << "a U+FEFF in a cell is kept";
     EXPECT_EQ(records[2].at("Note"), "two\r\nlines and ]]> end");
     EXPECT_THAT(Read(path), ::testing::StartsWith(
                                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ZARNXML>\r\n"));
