@@ -472,7 +472,19 @@ CZARN10RC CZARN10MFC::Add(ZARNVOLSEx *record) {
         return found;
     }
     const bool newContainer = (row.flags & kZarnVolContainer) && row.container <= 0;
-    if ((result = store->InsertVolume(row, {"added", {}, row.current, row.flags}, newContainer))) {
+    const HistoryRow added{"added", {}, row.current, row.flags, NewWriteId()};
+    const VolumeRow asGiven = row;
+    result = store->Resilient([&]() -> uint8_t {
+        row = asGiven;
+        const uint8_t inserted = store->InsertVolume(row, added, newContainer);
+        bool ours = false;
+        if (inserted != kZarnVolumeExists || store->HasWrite(added.writeId, ours) || !ours) {
+            return inserted;
+        }
+        // Added by this very call, whose first answer was lost: as the store holds it.
+        return store->GetVolume(row.customer, row.media, row.volume, row);
+    });
+    if (result) {
         return result;
     }
     FillVolumeRecord(row, *record);
@@ -483,7 +495,8 @@ namespace {
 
 // One record written over the store's copy it was read from: the work of Update, alone or as
 // part of a batch's transaction.
-uint8_t UpdateRecord(ServerSession &session, Store &store, ZARNVOLSEx &record) {
+uint8_t UpdateRecordOnce(ServerSession &session, Store &store, ZARNVOLSEx &record,
+                         const std::string &writeId) {
     const std::string customer = ReadField(record.customerId);
     const std::string media = ReadField(record.mediaId);
     const std::string volume = ReadField(record.volume);
@@ -502,6 +515,7 @@ uint8_t UpdateRecord(ServerSession &session, Store &store, ZARNVOLSEx &record) {
         return kZarnChangedElsewhere;
     }
     UpdateOutcome outcome = ApplyUpdate(stored, record);
+    outcome.history.writeId = writeId;
     if (uint8_t refused = CheckVolumeRow(session, outcome.row)) {
         return refused;
     }
@@ -526,17 +540,41 @@ uint8_t UpdateRecord(ServerSession &session, Store &store, ZARNVOLSEx &record) {
     return kZarnOK;
 }
 
+// As UpdateRecordOnce; a record found changed since it was read may have been changed by this
+// same write (writeId), tried before and stored though its answer was lost: then it is
+// written, once.
+uint8_t UpdateRecord(ServerSession &session, Store &store, ZARNVOLSEx &record,
+                     const std::string &writeId) {
+    const std::string customer = ReadField(record.customerId);
+    const std::string media = ReadField(record.mediaId);
+    const std::string volume = ReadField(record.volume);
+    const uint8_t result = UpdateRecordOnce(session, store, record, writeId);
+    bool ours = false;
+    if (result != kZarnChangedElsewhere || store.HasWrite(writeId, ours) || !ours) {
+        return result;
+    }
+    VolumeRow stored;
+    if (uint8_t failed = store.GetVolume(customer, media, volume, stored)) {
+        return failed;
+    }
+    FillVolumeRecord(stored, record);
+    return kZarnOK;
+}
+
 // Records first..last written in one transaction. A record refused by its checks or by a
 // change made elsewhere gets its code and the others are written; a statement that fails
-// rolls the whole batch back (false), records and results untouched.
-bool UpdateBatch(ServerSession &session, Store &store, std::vector<ZARNVOLSEx> &records,
-                 std::vector<CZARN10RC> &results, std::size_t first, std::size_t last) {
-    std::vector<ZARNVOLSEx> written(records.begin() + first, records.begin() + last);
+// rolls the whole batch back (its code), records and results untouched.
+uint8_t UpdateBatch(ServerSession &session, Store &store, std::vector<ZARNVOLSEx> &records,
+                    std::vector<CZARN10RC> &results, const std::vector<std::string> &writeIds,
+                    std::size_t first, std::size_t last) {
+    std::vector<ZARNVOLSEx> written;
     std::vector<CZARN10RC> codes;
     const uint8_t result = store.InTransaction([&]() -> uint8_t {
-        for (ZARNVOLSEx &record : written) {
+        written.assign(records.begin() + first, records.begin() + last);
+        codes.clear();
+        for (std::size_t i = 0; i < written.size(); ++i) {
             const uint64_t failuresBefore = store.StatementFailures();
-            const uint8_t code = UpdateRecord(session, store, record);
+            const uint8_t code = UpdateRecord(session, store, written[i], writeIds[first + i]);
             if (store.StatementFailures() != failuresBefore) {
                 return code ? code : uint8_t{kZarnDatabaseError};
             }
@@ -546,11 +584,11 @@ bool UpdateBatch(ServerSession &session, Store &store, std::vector<ZARNVOLSEx> &
     });
     if (result != kZarnOK) {
         session.ForgetRecentVolumes();
-        return false;
+        return result;
     }
     std::copy(written.begin(), written.end(), records.begin() + first);
     std::copy(codes.begin(), codes.end(), results.begin() + first);
-    return true;
+    return kZarnOK;
 }
 
 }  // namespace
@@ -562,7 +600,9 @@ CZARN10RC CZARN10MFC::Update(ZARNVOLSEx *record) {
     if (!store) {
         return result;
     }
-    return UpdateRecord(*m_session, *store, *record);
+    // One id for this write, however often it is tried.
+    const std::string writeId = NewWriteId();
+    return store->Resilient([&]() { return UpdateRecord(*m_session, *store, *record, writeId); });
 }
 
 CZARN10RC CZARN10MFC::Update(std::vector<ZARNVOLSEx> &records, std::vector<CZARN10RC> &results) {
@@ -574,14 +614,20 @@ CZARN10RC CZARN10MFC::Update(std::vector<ZARNVOLSEx> &records, std::vector<CZARN
         results.assign(records.size(), CZARN10RC{result});
         return result;
     }
+    std::vector<std::string> writeIds(records.size());
+    std::generate(writeIds.begin(), writeIds.end(), NewWriteId);
     constexpr std::size_t kBatch = 500;  // a durable commit per 500 volumes, not per volume
     for (std::size_t first = 0; first < records.size(); first += kBatch) {
         const std::size_t last = std::min(records.size(), first + kBatch);
-        if (!UpdateBatch(*m_session, *store, records, results, first, last)) {
+        const uint8_t batch = store->Resilient([&]() {
+            return UpdateBatch(*m_session, *store, records, results, writeIds, first, last);
+        });
+        if (batch != kZarnOK) {
             // Something failed that is not one volume's refusal: each volume on its own, so
             // that one the store cannot take does not keep the others from being written.
             for (std::size_t i = first; i < last; ++i) {
-                results[i] = UpdateRecord(*m_session, *store, records[i]);
+                results[i] = store->Resilient(
+                    [&]() { return UpdateRecord(*m_session, *store, records[i], writeIds[i]); });
             }
         }
     }

@@ -113,7 +113,7 @@ uint8_t SetMeta(Store &store, const std::string &key, const std::string &value) 
 }
 
 uint8_t PutVolume(Store &store, VolumeRow row) {
-    return store.InsertVolume(row, {"loaded", {}, row.current, row.flags});
+    return store.InsertVolume(row, {"loaded", {}, row.current, row.flags, {}});
 }
 
 std::map<std::string, long long> TableCounts(Store &store) {

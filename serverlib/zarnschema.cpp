@@ -241,9 +241,31 @@ QStringList VersionThree(const Store &store) {
     return store.Kind() == Backend::PostgreSQL ? PostgresVersionThree() : SqliteVersionThree();
 }
 
+// Each history row a station writes carries the id the station gave the write, unique: a write
+// retried after its answer was lost (a connection broken just after the commit) finds its own
+// row and is not written twice. Station roles made before may write the new column.
+QStringList VersionFour(const Store &store) {
+    QStringList statements = {
+        "ALTER TABLE movement_history ADD COLUMN write_id VARCHAR(36)",
+        "CREATE UNIQUE INDEX history_by_write_id ON movement_history (write_id)",
+    };
+    if (store.Kind() == Backend::PostgreSQL) {
+        statements << "DO $$ DECLARE station name; BEGIN"
+                      " FOR station IN SELECT DISTINCT grantee FROM"
+                      "  information_schema.column_privileges WHERE table_schema ="
+                      "  current_schema() AND table_name = 'movement_history'"
+                      "  AND column_name = 'station' AND privilege_type = 'INSERT'"
+                      "  AND grantee <> current_user LOOP"
+                      "  EXECUTE format('GRANT INSERT (write_id) ON movement_history TO %I',"
+                      "   station);"
+                      " END LOOP; END $$";
+    }
+    return statements;
+}
+
 // Each entry takes the schema from its index to index + 1.
 std::vector<QStringList (*)(const Store &)> Migrations() {
-    return {VersionOne, VersionTwo, VersionThree};
+    return {VersionOne, VersionTwo, VersionThree, VersionFour};
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ std::string ToStd(const QVariant &value) {
 
 }  // namespace
 
+std::string NewWriteId() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+}
+
 std::string DefaultDatabasePath() {
     if (const char *path = std::getenv("ZARNDATABASE"); path && *path) {
         return path;
@@ -71,97 +75,6 @@ std::string DefaultDatabasePath() {
         base = ".";
     }
     return base + "/Quillfen/kestrava.db";
-}
-
-Store::Store(Backend backend, const QString &connectionName)
-    : m_backend(backend), m_connectionName(connectionName) {}
-
-Store::~Store() {
-    m_sqlite.reset();
-    m_prepared.clear();
-    m_database.close();
-    m_database = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_connectionName);
-}
-
-std::unique_ptr<Store> Store::Open(const ConnectionSettings &settings, uint8_t &result,
-                                   std::string &error) {
-    const bool embedded = settings.host.empty();
-    const QString name = "zarn-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    std::unique_ptr<Store> store(new Store(embedded ? Backend::SQLite : Backend::PostgreSQL, name));
-    store->m_database = QSqlDatabase::addDatabase(embedded ? "QSQLITE" : "QPSQL", name);
-    QSqlDatabase &db = store->m_database;
-    if (!db.isValid()) {
-        result = kZarnServerUnavailable;
-        error = embedded ? "the Qt SQLite driver is not installed"
-                         : "the Qt PostgreSQL driver is not installed";
-        return nullptr;
-    }
-    if (embedded) {
-        const std::string path =
-            settings.database.empty() ? DefaultDatabasePath() : settings.database;
-        std::error_code ignored;
-        if (settings.readOnly) {
-            // Reading never makes a store: a name mistyped must not leave an empty one behind.
-            if (!std::filesystem::is_regular_file(path, ignored)) {
-                result = kZarnServerUnavailable;
-                error = "there is no store at " + path;
-                return nullptr;
-            }
-            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500;QSQLITE_OPEN_READONLY");
-        } else {
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500");
-        }
-        db.setDatabaseName(Text(path));
-    } else {
-        db.setHostName(Text(settings.host));
-        db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
-        db.setUserName(Text(settings.user));
-        db.setPassword(Text(settings.password));
-        db.setDatabaseName(Text(settings.database.empty() ? "kestrava" : settings.database));
-        db.setConnectOptions("connect_timeout=3");
-    }
-    if (!db.open()) {
-        error = db.lastError().text().toStdString();
-        // A server that answered and refused the log-on is not a server that cannot be reached.
-        const QString text = db.lastError().text().toLower();
-        result = text.contains("password authentication failed") ||
-                         text.contains("no password supplied") ||
-                         text.contains("authentication failed")
-                     ? kZarnLogonRefused
-                     : kZarnServerUnavailable;
-        return nullptr;
-    }
-    if (embedded) {
-        // Durable on every commit; readers do not block the writer. (The journal mode is the
-        // file's own, kept by its writers.)
-        for (const char *pragma :
-             {settings.readOnly ? "PRAGMA query_only=ON" : "PRAGMA journal_mode=WAL",
-              "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
-            if (uint8_t failed = store->Run(pragma)) {
-                result = failed;
-                error = store->m_lastError;
-                return nullptr;
-            }
-        }
-        const QVariant handle = db.driver()->handle();
-        if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.isValid()) {
-            result = kZarnServerUnavailable;
-            error = "the Qt SQLite driver gives no SQLite handle";
-            return nullptr;
-        }
-        store->m_sqlite =
-            std::make_unique<SqliteStatements>(*static_cast<sqlite3 *const *>(handle.constData()));
-    } else if (settings.readOnly) {
-        if (uint8_t failed = store->Run("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")) {
-            result = failed;
-            error = store->m_lastError;
-            return nullptr;
-        }
-    }
-    result = kZarnOK;
-    return store;
 }
 
 void Store::SetStation(const std::string &station, const std::string &role) {
@@ -183,7 +96,11 @@ uint8_t Store::CodeOf(const QSqlError &error) {
     const QString text = error.text().toLower();
     m_lastDuplicate = error.nativeErrorCode() == "23505" || text.contains("unique constraint") ||
                       text.contains("duplicate key");
-    if (text.contains("locked") || text.contains("busy") || text.contains("deadlock")) {
+    // Tried again: SQLite's lock held by another writer, PostgreSQL's serialization failures
+    // and deadlocks. Refusals by the store's rules are not.
+    const QString state = error.nativeErrorCode();
+    if (text.contains("locked") || text.contains("busy") || text.contains("deadlock") ||
+        state == "40001" || state == "40P01") {
         return kZarnDatabaseBusy;
     }
     if (m_lastDuplicate) {
@@ -212,6 +129,14 @@ uint64_t Store::ReadsRun() const {
 }
 
 uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bindings) {
+    uint8_t result = RunOnce(query, sql, bindings);
+    if (result == kZarnServerUnavailable && MayReconnect() && Reconnect()) {
+        result = RunOnce(query, sql, bindings);
+    }
+    return result;
+}
+
+uint8_t Store::RunOnce(QSqlQuery &query, const QString &sql, const QVariantList &bindings) {
     m_readsRun += sql.startsWith("SELECT") ? 1 : 0;
     // A statement left open after its rows were read would keep SQLite on an old snapshot:
     // close them all before the next one runs.
@@ -291,6 +216,9 @@ uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
     if (result == kZarnOK) {
         result = sqlite ? sqliteCommand("COMMIT")
                         : (m_database.commit() ? uint8_t{kZarnOK} : CodeOf(m_database.lastError()));
+        if (result == kZarnOK) {
+            return Committed();
+        }
     }
     if (result != kZarnOK) {
         if (sqlite) {
@@ -468,6 +396,7 @@ std::vector<Store::SqlValue> Store::HistoryValues(const VolumeRow &row,
                   {history.action, row.customer, row.media, row.volume, history.from.repository,
                    int64_t{history.from.slot}, history.to.repository, int64_t{history.to.slot},
                    int64_t{history.flags}});
+    values.emplace_back(history.writeId.empty() ? NewWriteId() : history.writeId);
     return values;
 }
 
@@ -476,8 +405,8 @@ uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
     if (m_sqlite) {
         SqliteStatements::Run insert = m_sqlite->Prepared(
             "INSERT INTO movement_history (at, station, role, action, customer_id, media_id,"
-            " volume, from_repository, from_slot, to_repository, to_slot, flags)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            " volume, from_repository, from_slot, to_repository, to_slot, flags, write_id)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         for (size_t i = 0; i < values.size(); ++i) {
             std::visit([&](const auto &value) { insert.Bind(static_cast<int>(i + 1), value); },
                        values[i]);
@@ -489,8 +418,8 @@ uint8_t Store::AddHistory(const VolumeRow &row, const HistoryRow &history) {
     QSqlQuery query(m_database);
     return Run(query,
                "INSERT INTO movement_history (at, station, action, customer_id, media_id,"
-               " volume, from_repository, from_slot, to_repository, to_slot, flags)"
-               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+               " volume, from_repository, from_slot, to_repository, to_slot, flags, write_id)"
+               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
                ToVariants(values));
 }
 
@@ -573,14 +502,18 @@ uint8_t Store::WriteVolumeInOneStatement(const VolumeUpdate &update, const Volum
                 QString::fromStdString("WITH moved AS (" + update.sql +
                                        " RETURNING customer_id, media_id, volume)") +
                     " INSERT INTO movement_history (at, station, action, customer_id, media_id,"
-                    " volume, from_repository, from_slot, to_repository, to_slot, flags)"
-                    " SELECT CAST(? AS BIGINT), CAST(? AS VARCHAR), CAST(? AS VARCHAR),"
+                    " volume, from_repository, from_slot, to_repository, to_slot, flags,"
+                    " write_id) SELECT CAST(? AS BIGINT), CAST(? AS VARCHAR), CAST(? AS VARCHAR),"
                     " customer_id, media_id, volume, CAST(? AS VARCHAR), CAST(? AS INTEGER),"
-                    " CAST(? AS VARCHAR), CAST(? AS INTEGER), CAST(? AS BIGINT) FROM moved",
+                    " CAST(? AS VARCHAR), CAST(? AS INTEGER), CAST(? AS BIGINT),"
+                    " CAST(? AS VARCHAR) FROM moved",
                 ToVariants(values))) {
         return failed;
     }
-    return query.numRowsAffected() == 1 ? uint8_t{kZarnOK} : uint8_t{kZarnChangedElsewhere};
+    if (query.numRowsAffected() != 1) {
+        return kZarnChangedElsewhere;
+    }
+    return m_transactionDepth == 0 ? Committed() : uint8_t{kZarnOK};
 }
 
 uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history, bool newContainer) {
@@ -633,6 +566,16 @@ uint8_t Store::InsertVolume(VolumeRow &row, const HistoryRow &history, bool newC
         }
     }
     return result;
+}
+
+uint8_t Store::HasWrite(const std::string &writeId, bool &stored) {
+    QSqlQuery query(m_database);
+    if (uint8_t failed =
+            Run(query, "SELECT 1 FROM movement_history WHERE write_id = ?", {Text(writeId)})) {
+        return failed;
+    }
+    stored = query.next();
+    return kZarnOK;
 }
 
 int32_t Store::NextContainerNumber() {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -18,6 +19,8 @@
 #include <variant>
 
 #include <vector>
+
+#include "zarnreconnect.h"
 #include "zarnsqlitestatements.h"
 
 namespace zarn {
@@ -31,6 +34,8 @@ struct ConnectionSettings {
     std::string password;
     std::string database;   // SQLite: the file; PostgreSQL: the database name (default "kestrava")
     bool readOnly = false;  // for reading only: an embedded store must exist, nothing is written
+    // How long a call waits for a broken connection to come back before it fails.
+    std::chrono::milliseconds reconnectWait{5000};
 };
 
 // The embedded store's file: ZARNDATABASE, else $XDG_DATA_HOME/Quillfen/kestrava.db.
@@ -62,7 +67,13 @@ struct HistoryRow {
     StoreLocation from;
     StoreLocation to;
     uint32_t flags = 0;
+    // The station's id of this write, unique in the store (one is made when empty): a write
+    // tried again finds by it whether its first try was stored.
+    std::string writeId;
 };
+
+// A new write id: a random UUID.
+std::string NewWriteId();
 
 // One row of a long read, whichever store ran it. A text stays valid until the next row.
 class StoreRow {
@@ -102,6 +113,16 @@ public:
     // (PostgreSQL has already given the transaction up).
     uint64_t StatementFailures() const { return m_statementFailures; }
 
+    // Runs work, and once more after the connection is back when it broke (PostgreSQL
+    // restarted or failed over, the network gone for a moment): work must be safe to run again.
+    // Inside a transaction, or inside another such call, work runs once: the outermost retries.
+    uint8_t Resilient(const std::function<uint8_t()> &work);
+    // Whether a history row carries writeId: a write whose answer was lost was stored.
+    uint8_t HasWrite(const std::string &writeId, bool &stored);
+    // For tests: called after each commit; when it answers true, the commit's answer is lost
+    // on the way (the caller sees a broken connection, though the work was stored).
+    void SetAfterCommit(std::function<bool()> hook) { m_afterCommit = std::move(hook); }
+
     using Bindings = std::initializer_list<QVariant>;
     // Runs a statement with positional parameters; result code. The query stays readable.
     uint8_t Run(QSqlQuery &query, const QString &sql, Bindings bindings = {});
@@ -135,7 +156,14 @@ public:
     QString ClusteredSuffix() const;
 
 private:
-    Store(Backend backend, const QString &connectionName);
+    Store(Backend backend, const QString &connectionName, const ConnectionSettings &settings);
+    // Opens the connection (again) with the store's settings; result 0 or a failure code.
+    uint8_t Connect(std::string &error);
+    bool MayReconnect() const { return m_transactionDepth == 0 && !m_resilient; }
+    bool Reconnect();
+    // What a commit answers: 0, or a lost answer when the test hook says so.
+    uint8_t Committed();
+    uint8_t RunOnce(QSqlQuery &query, const QString &sql, const QVariantList &bindings);
     uint8_t CodeOf(const QSqlError &error);
     using SqlValue = std::variant<int64_t, std::string>;
     struct VolumeUpdate {
@@ -159,6 +187,10 @@ private:
 
     Backend m_backend;
     QString m_connectionName;
+    ConnectionSettings m_settings;
+    ReconnectSchedule m_reconnect;
+    bool m_resilient = false;  // inside Resilient
+    std::function<bool()> m_afterCommit;
     QSqlDatabase m_database;
     std::string m_lastError;
     bool m_lastDuplicate = false;  // the last failure broke a uniqueness rule

@@ -73,8 +73,9 @@ std::string ScramVerifier(Store &store, const std::string &role, const std::stri
 struct ColumnSpec {
     std::string name;
     bool integer = false;
-    bool wide = false;  // 64-bit
-    size_t width = 0;   // characters; 0: no bound
+    bool wide = false;      // 64-bit
+    size_t width = 0;       // characters; 0: no bound
+    bool nullable = false;  // an empty field is no value (NULL), not an empty text
 };
 
 // The table's columns with their types, as the database declares them.
@@ -85,7 +86,7 @@ std::vector<ColumnSpec> ColumnSpecs(Store &store, const std::string &table) {
     const QString sql =
         sqlite ? QString::fromStdString("PRAGMA table_info(" + table + ")")
                : QString(
-                     "SELECT column_name, data_type, character_maximum_length FROM"
+                     "SELECT column_name, data_type, character_maximum_length, is_nullable FROM"
                      " information_schema.columns WHERE table_schema = current_schema()"
                      " AND table_name = '%1' ORDER BY ordinal_position")
                      .arg(QString::fromStdString(table));
@@ -101,12 +102,22 @@ std::vector<ColumnSpec> ColumnSpecs(Store &store, const std::string &table) {
         if (sqlite) {
             const int open = type.indexOf('(');
             spec.width = open < 0 ? 0 : type.mid(open + 1).chopped(1).toUInt();
+            spec.nullable = query.value(3).toInt() == 0 && query.value(5).toInt() == 0;
         } else {
             spec.width = query.value(2).toUInt();
+            spec.nullable = query.value(3).toString() == "YES";
         }
         specs.push_back(spec);
     }
     return specs;
+}
+
+QVariant FieldValue(const ColumnSpec &spec, const std::string &field) {
+    if (spec.integer) {
+        return QVariant::fromValue<qlonglong>(std::stoll(field));
+    }
+    return spec.nullable && field.empty() ? QVariant(QMetaType::fromType<QString>())
+                                          : QVariant(QString::fromStdString(field));
 }
 
 // Why a field cannot go into its column, or empty: the same on both stores.
@@ -186,7 +197,7 @@ uint8_t AddLoadedHistory(Store &store, const std::vector<std::string> &columns,
                                          volume.toStdString(), row)) {
         return failed;
     }
-    return store.AddHistory(row, {"loaded", {}, row.current, row.flags});
+    return store.AddHistory(row, {"loaded", {}, row.current, row.flags, {}});
 }
 
 // The table's key, for an export in key order that is the same on both stores (byte order of
@@ -294,9 +305,7 @@ long long ImportTable(Store &store, const std::string &table, std::istream &inpu
                             ": " + problem;
                     return kZarnInvalidArgument;
                 }
-                values.append(columns[i]->integer
-                                  ? QVariant::fromValue<qlonglong>(std::stoll(fields[i]))
-                                  : QVariant(QString::fromStdString(fields[i])));
+                values.append(FieldValue(*columns[i], fields[i]));
             }
             QSqlQuery query;
             if (uint8_t failed = store.Run(query, sql, values)) {
@@ -363,7 +372,7 @@ uint8_t CreateStationRole(Store &store, const std::string &name, const std::stri
             role,
         "GRANT INSERT ON volumes, journal_postings, attributes TO " + role,
         "GRANT INSERT (at, station, action, customer_id, media_id, volume, from_repository,"
-        " from_slot, to_repository, to_slot, flags) ON movement_history TO " +
+        " from_slot, to_repository, to_slot, flags, write_id) ON movement_history TO " +
             role,
         "GRANT UPDATE ON attributes TO " + role,
         "GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO " + role,

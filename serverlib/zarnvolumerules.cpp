@@ -85,7 +85,7 @@ bool SameVolume(const VolumeRow &a, const VolumeRow &b) {
 }
 
 UpdateOutcome ApplyUpdate(const VolumeRow &stored, const ZARNVOLSEx &record) {
-    UpdateOutcome outcome{stored, {"changed", stored.current, stored.current, 0}};
+    UpdateOutcome outcome{stored, {"changed", stored.current, stored.current, 0, {}}};
     VolumeRow &row = outcome.row;
     row.flags = record.flags & ~kZarnVolDueToMove;
     row.nextMoveDate = record.nextMoveDate;

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
 #include <QUtf8StringView>
 
 #include <sstream>
@@ -174,6 +175,22 @@ TEST_P(TransferTest, ImportedHistoryKeepsItsIdsAndLaterWritesGoOnAfterThem) {
     ASSERT_TRUE(station->Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
     record.locations[0].slot = 55;
     EXPECT_TRUE(station->Update(&record).IsOK(0)) << "a new history row after the imported ids";
+}
+
+TEST_P(TransferTest, HistoryWithoutWriteIdsImportsEveryRow) {
+    // Rows of a store older than write ids, or written by hand: the id's field is empty.
+    std::istringstream input(
+        "id,at,station,role,action,customer_id,media_id,volume,from_repository,from_slot,"
+        "to_repository,to_slot,flags,write_id\r\n"
+        "101,1,old,,moved,ACME,LTO9,A00001,LIB1,5,VLT1,7,0,\r\n"
+        "102,2,old,,moved,ACME,LTO9,A00002,LIB1,6,VLT1,8,0,\r\n");
+    std::string error;
+    EXPECT_EQ(ImportTable(server.Admin(), "movement_history", input, error), 2) << error;
+    QSqlQuery nulls(server.Admin().Database());
+    ASSERT_TRUE(nulls.exec("SELECT COUNT(*) FROM movement_history WHERE id > 100"
+                           " AND write_id IS NULL") &&
+                nulls.next());
+    EXPECT_EQ(nulls.value(0).toInt(), 2);
 }
 
 ZARN_ON_BOTH_BACKENDS(TransferTest);
