@@ -164,9 +164,11 @@ QString ServerNamed(const ConnectionSettings &settings) {
         return "the embedded store " +
                text(settings.database.empty() ? DefaultDatabasePath() : settings.database);
     }
-    return QString("%1:%2 database %3 as role %4")
-        .arg(text(settings.host))
-        .arg(settings.port ? settings.port : 5432)
+    const bool list = settings.host.find(',') != std::string::npos;
+    return QString("%1 database %2 as role %3")
+        .arg(list ? text(settings.host)
+                  : text(settings.host) + ":" +
+                        QString::number(settings.port ? settings.port : 5432))
         .arg(text(settings.database.empty() ? "kestrava" : settings.database), text(settings.user));
 }
 

@@ -2,6 +2,7 @@
 #include <QLoggingCategory>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QStringList>
 #include <QUuid>
 
 #include <filesystem>
@@ -25,6 +26,19 @@ uint8_t OpenFailureCode(const QSqlError &error) {
                    text.contains("no password supplied") || text.contains("authentication failed")
                ? kZarnLogonRefused
                : kZarnServerUnavailable;
+}
+
+// libpq's lists for several servers "name[:port],...": the names, and a port for each (the
+// settings' port, else 5432, for a name without one).
+std::pair<QString, QString> HostAndPortLists(const std::string &hosts, unsigned port) {
+    QStringList names;
+    QStringList ports;
+    for (const QString &entry : Text(hosts).split(',')) {
+        const int colon = entry.indexOf(':');
+        names << entry.left(colon);
+        ports << (colon < 0 ? QString::number(port ? port : 5432) : entry.mid(colon + 1));
+    }
+    return {names.join(','), ports.join(',')};
 }
 
 }  // namespace
@@ -81,12 +95,21 @@ uint8_t Store::Connect(std::string &error) {
         }
         db.setDatabaseName(Text(path));
     } else {
-        db.setHostName(Text(settings.host));
-        db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
+        if (settings.host.find(',') != std::string::npos) {
+            // A primary and its standbys: libpq tries each and keeps the one taking writes, so
+            // a station follows a standby promoted after its primary is gone.
+            const auto [hosts, ports] = HostAndPortLists(settings.host, settings.port);
+            db.setHostName(hosts);
+            db.setConnectOptions("connect_timeout=3;port=" + ports +
+                                 ";target_session_attrs=read-write");
+        } else {
+            db.setHostName(Text(settings.host));
+            db.setPort(settings.port ? static_cast<int>(settings.port) : 5432);
+            db.setConnectOptions("connect_timeout=3");
+        }
         db.setUserName(Text(settings.user));
         db.setPassword(Text(settings.password));
         db.setDatabaseName(Text(settings.database.empty() ? "kestrava" : settings.database));
-        db.setConnectOptions("connect_timeout=3");
     }
     if (!db.open()) {
         error = db.lastError().text().toStdString();

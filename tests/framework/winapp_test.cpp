@@ -129,8 +129,9 @@ TEST(ProgramIdentity, TheDesktopFileNameIsTheInstalledEntrysName) {
 }
 
 TEST_F(WinAppTest, ServerAddressesThatAreNotUrlsLeaveEveryPartEmpty) {
-    for (const char *text :
-         {"http://user:pw@host:99999/", "pgsql://[::1", "http://:5432/", "has space:12", ""}) {
+    for (const char *text : {"http://user:pw@host:99999/", "pgsql://[::1", "http://:5432/",
+                             "has space:12", "", "pgsql://a,,b/", "pgsql://a:99999,b/",
+                             "pgsql://a,b c/", "pgsql://a,b:0/", "pgsql://a;port=1,b/"}) {
         const ServerAddress address = ParseServerUrl(text);
         EXPECT_EQ(address.host, "") << text;
         EXPECT_EQ(address.port, 0) << text;
@@ -139,6 +140,10 @@ TEST_F(WinAppTest, ServerAddressesThatAreNotUrlsLeaveEveryPartEmpty) {
     }
     EXPECT_EQ(ParseServerUrl("central.example").host, "central.example");
     EXPECT_EQ(ParseServerUrl("central.example:7000").port, 7000);
+    const ServerAddress pair = ParseServerUrl("pgsql://station@primary:5433,standby.lan/");
+    EXPECT_EQ(pair.host, "primary:5433,standby.lan") << "a primary and its standby";
+    EXPECT_EQ(pair.port, 0);
+    EXPECT_EQ(pair.user, "station");
     auto none = Start();
     EXPECT_EQ(none->Server().host, "") << "the embedded store";
 }

@@ -171,13 +171,29 @@ TEST_P(LostAnswerTest, AVolumeAddedWhoseAnswerWasLostIsAddedOnce) {
 
 ZARN_ON_BOTH_BACKENDS(LostAnswerTest);
 
-// A PostgreSQL cluster of the test's own, which it can stop and start.
+// A PostgreSQL cluster of the test's own, which it can stop, start and promote; or a streaming
+// standby of another.
 class OwnCluster {
 public:
-    OwnCluster() {
-        m_script = std::string(ZARN_SOURCE_DIR) + "/scripts/pgcluster";
-        FILE *started =
-            popen((m_script + " start " + m_folder.Path().string() + "/pg").c_str(), "r");
+    OwnCluster() { Start("start " + Folder()); }
+    explicit OwnCluster(const OwnCluster &primary) {
+        Start("standby " + Folder() + " " + primary.Folder());
+    }
+    ~OwnCluster() { Command("stop"); }
+    bool Running() const { return !m_host.empty(); }
+    const std::string &Host() const { return m_host; }
+    const std::string &Port() const { return m_port; }
+    std::string Address() const { return m_host + ":" + m_port; }
+    bool Command(const std::string &action, const std::string &argument = "") {
+        const std::string line = Script() + " " + action + " " + Folder() + " " + argument;
+        return std::system(line.c_str()) == 0;
+    }
+
+private:
+    static std::string Script() { return std::string(ZARN_SOURCE_DIR) + "/scripts/pgcluster"; }
+    std::string Folder() const { return m_folder.Path().string() + "/pg"; }
+    void Start(const std::string &command) {
+        FILE *started = popen((Script() + " " + command).c_str(), "r");
         char host[64] = "";
         unsigned port = 0;
         if (started && std::fscanf(started, "%63s %u", host, &port) == 2) {
@@ -188,19 +204,8 @@ public:
             pclose(started);
         }
     }
-    ~OwnCluster() { Command("stop"); }
-    bool Running() const { return !m_host.empty(); }
-    const std::string &Host() const { return m_host; }
-    const std::string &Port() const { return m_port; }
-    bool Command(const std::string &action, const std::string &argument = "") {
-        const std::string line =
-            m_script + " " + action + " " + m_folder.Path().string() + "/pg " + argument;
-        return std::system(line.c_str()) == 0;
-    }
 
-private:
     TempDir m_folder;
-    std::string m_script;
     std::string m_host;
     std::string m_port;
 };
@@ -245,6 +250,81 @@ TEST(ServerRestartTest, APostgresServerRestartedDuringWritesLosesNone) {
     ASSERT_TRUE(check.next());
     EXPECT_EQ(check.value(0).toInt(), kWrites) << "each write stored once";
     EXPECT_EQ(check.value(1).toInt(), kWrites);
+}
+
+}  // namespace
+
+namespace {
+
+// The volume's slot and its history rows as the cluster holds them; -1 when it cannot be read.
+std::pair<int, int> SlotAndHistory(const OwnCluster &cluster, const std::string &database) {
+    ConnectionSettings settings;
+    settings.host = cluster.Host();
+    settings.port = static_cast<unsigned>(std::stoi(cluster.Port()));
+    settings.user = "postgres";
+    settings.database = database;
+    settings.reconnectWait = std::chrono::milliseconds(0);
+    uint8_t result = 0;
+    std::string error;
+    std::unique_ptr<Store> store = Store::Open(settings, result, error);
+    QSqlQuery query;
+    if (!store ||
+        store->Run(query,
+                   "SELECT (SELECT current_slot FROM volumes WHERE volume = 'A00002'),"
+                   " (SELECT COUNT(*) FROM movement_history WHERE volume = 'A00002'"
+                   " AND action <> 'loaded')") ||
+        !query.next()) {
+        return {-1, -1};
+    }
+    return {query.value(0).toInt(), query.value(1).toInt()};
+}
+
+TEST(FailoverTest, AStationFollowsAStandbyPromotedAfterItsPrimaryIsGone) {
+    if (PostgresTestCluster().host.empty()) {
+        GTEST_SKIP() << "no PostgreSQL test cluster here";
+    }
+    OwnCluster primary;
+    ASSERT_TRUE(primary.Running());
+    std::string database;
+    {
+        const ScopedEnvironment host("ZARN_TEST_PGHOST", primary.Host().c_str());
+        const ScopedEnvironment port("ZARN_TEST_PGPORT", primary.Port().c_str());
+        TestServer server(Backend::PostgreSQL);
+        ASSERT_TRUE(server.Available()) << server.Unavailable();
+        server.BuildSmallWorld();
+        database = server.Settings().database;
+        server.KeepDatabase();
+    }
+    OwnCluster standby(primary);
+    ASSERT_TRUE(standby.Running());
+
+    CZARN10MFC station(0);
+    station.SetLogonDetails((primary.Address() + "," + standby.Address()).c_str(), 0, "postgres",
+                            "");
+    station.Session()->settings.database = database;
+    ASSERT_TRUE(station.Logon(0).IsOK(0)) << "the primary, which takes writes";
+    const auto move = [&](int slot) {
+        ZARNVOLSEx record{};
+        CZARN10RC result = station.Get(&record, "ACME", "LTO9", "A00002");
+        record.locations[0].slot = slot;
+        return result.IsOK(0) ? station.Update(&record) : result;
+    };
+    ASSERT_TRUE(move(11).IsOK(0));
+    for (int tries = 0; tries < 100 && SlotAndHistory(standby, database).first != 11; ++tries) {
+        std::this_thread::sleep_for(50ms);  // the standby streams the write in
+    }
+    ASSERT_EQ(SlotAndHistory(standby, database), std::make_pair(11, 1));
+
+    ASSERT_TRUE(primary.Command("halt"));
+    std::thread promote([&]() {
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(standby.Command("promote"));
+    });
+    const CZARN10RC written = move(12);
+    promote.join();
+    EXPECT_TRUE(written.IsOK(0)) << written.Get();
+    EXPECT_EQ(SlotAndHistory(standby, database), std::make_pair(12, 2))
+        << "written once, on the promoted standby";
 }
 
 }  // namespace

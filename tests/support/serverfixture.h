@@ -57,6 +57,8 @@ public:
     bool HoldUpdatesOf(const std::string &volume) { return AddUpdateTrigger(volume, true); }
 
     Store &Admin() { return *m_admin; }
+    // The PostgreSQL database is left on the cluster (a test that copies the cluster).
+    void KeepDatabase() { m_database.clear(); }
     const ConnectionSettings &Settings() const { return m_settings; }
     // A station logged on to this store.
     std::unique_ptr<CZARN10MFC> Connect(const char *user = "station");
