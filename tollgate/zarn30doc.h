@@ -42,6 +42,8 @@ extern const char kExitUnprocessedText[];
 extern const char kReloadUnprocessedText[];
 extern const char kUnprintedText[];
 
+class CZARN30Journal;
+
 class CZARN30Doc : public zarn::Document {
 public:
     CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui, const CZARN30LogonDetails &logon);
@@ -58,6 +60,8 @@ public:
     uint16_t scanSequence = 0;
     std::string lastAnnouncedCustomer;
     CZARN10MFC server{0};
+    // The session journal, when the program keeps one: accepted scans not yet written.
+    CZARN30Journal *journal = nullptr;
     int changedLocationCount = 0;
     std::unique_ptr<CZARN10TreeRoot> treeRoot;
     CZARN30Filters filters;

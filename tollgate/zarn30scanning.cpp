@@ -97,6 +97,9 @@ void CZARN30MainLogic::Logon() {
         m_speaker.Speak(result.Get());
     }
     m_doc.UpdateAllViews(nullptr, zarn::kHintConnectionChanged);
+    if (result.IsOK(0)) {
+        OfferRestore();
+    }
 }
 
 void CZARN30MainLogic::Logoff() {
@@ -238,6 +241,7 @@ void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
     // must hear that it did not reach the server.
     const uint8_t code =
         UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+    SettleWrites({&item});
     if (code != kZarnOK) {
         m_speaker.Speak(CZARN10RC(code).Get());
     }
@@ -281,6 +285,7 @@ void CZARN30MainLogic::MarkScanned(CZARN10TreeVolume &item) {
     if (m_doc.IsPickMode()) {
         item.container = m_doc.currentContainerNumber;
     }
+    JournalScan(item);
     UpdateScanned(item);
 }
 

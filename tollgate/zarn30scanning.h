@@ -10,6 +10,7 @@
 
 #include "zarn10rclist.h"
 #include "zarn30doc.h"
+#include "zarn30journal.h"
 #include "zarn30speaker.h"
 #include "zarnmessages.h"
 
@@ -53,6 +54,11 @@ public:
     bool PrintReceipts();
     // Shows the result list when any write failed.
     void AutoComplete();
+    // After the first log-on: the scans an interrupted session left unwritten are offered,
+    // and written on Yes; on No the journal is set aside and the operator told where.
+    void OfferRestore();
+    // Said at the first log-on: the session journal could not be read and was set aside.
+    std::string journalNotice;
     void ClearSelected();
     void ScanToSlot();
     void SlotAllocationScan();
@@ -91,6 +97,10 @@ private:
     CZARN10RC SpeakLocation(CZARN10TreeVolume *item, const char key[kZarnVolumeKeyWidth]);
     void RunScanDialog(const char *title, unsigned volume, unsigned control, unsigned zoneSlot);
     void UpdateScanned(CZARN10TreeVolume &item);
+    // The session journal: a scan recorded before it is answered, and writes that ended.
+    void JournalScan(const CZARN10TreeVolume &item);
+    void SettleWrites(const std::vector<CZARN10TreeVolume *> &items);
+    void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
     bool ConfirmsSlot(const std::string &customer, const std::string &media,
                       const std::string &volume) const;
     int Direction() const { return m_doc.IsPickMode() ? 1 : 0; }
@@ -98,6 +108,8 @@ private:
     CZARN30Doc &m_doc;
     CZARN30Speaker &m_speaker;
     std::string m_unspoken;  // a scan's answer that is shown but not said
+    bool m_restoreOffered = false;
+    bool m_journalFailureSaid = false;
 };
 
 // "Are are sure ..." and the other texts of the server update.

@@ -101,6 +101,25 @@ void RecordResult(CZARN10TreeVolume &item, const CZARN10RC &result, int directio
 
 }  // namespace
 
+CZARN30JournalScan JournalScanOf(const CZARN10TreeVolume &item, int direction, int checkRepository,
+                                 int scannedOut) {
+    direction = DirectionFor(item, direction, checkRepository);
+    CZARN30JournalScan scan;
+    scan.customer = item.GetCustomerId();
+    scan.media = item.GetMediaId();
+    scan.volume = item.volumeSerial;
+    scan.repository = item.GetRepositoryId(direction);
+    scan.slot = item.GetSlot(direction);
+    scan.container = item.container;
+    scan.scannedOut = scannedOut;
+    return scan;
+}
+
+bool IsSettled(uint8_t result) {
+    return result != kZarnServerUnavailable && result != kZarnDatabaseBusy &&
+           result != kZarnNotLoggedOn;
+}
+
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
                      int checkRepository, int scannedOut) {
     direction = DirectionFor(item, direction, checkRepository);

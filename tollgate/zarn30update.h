@@ -7,6 +7,7 @@
 
 #include "zarn10mfc.h"
 #include "zarn10treevolume.h"
+#include "zarn30journal.h"
 
 // The program's wrapper around a volume record: its key, the record (zero-filled, location
 // ids "INIT" until read) and the last result.
@@ -34,6 +35,13 @@ CZARN10RC MoveVolume(CZARN30VolumeRecord &holder, CZARN10MFC &server, const std:
 // Slots a volume: entry 1 = repository and slot (clearing 0x10 when the repository changes).
 CZARN10RC SetCurrentLocation(CZARN30VolumeRecord &holder, CZARN10MFC &server,
                              const std::string &repository, int slot, int further, int container);
+
+// The move an update of item in direction would write, for the session journal.
+CZARN30JournalScan JournalScanOf(const CZARN10TreeVolume &item, int direction, int checkRepository,
+                                 int scannedOut);
+// Whether a write's result ends it: written, or refused by the server; not a server that
+// could not be reached or was busy, after which the write is still owed.
+bool IsSettled(uint8_t result);
 
 // Updates one To-Scan item in a direction (0 destination, 1 origin); returns the result code.
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,

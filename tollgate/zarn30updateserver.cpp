@@ -70,6 +70,7 @@ void CZARN30MainLogic::UpdateServer() {
             }
         }
         UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+        SettleWrites(scanned);
         for (CZARN10TreeVolume *item : scanned) {
             results.Add(item->result, "%s", item->GetDisplayKey().c_str());
             LogWrite(*item, written, refused);

@@ -173,6 +173,16 @@ bool CZARNReplay::RunCommand(const std::string &command, const std::string &argu
         m_next = m_lines.size();
         return true;
     }
+    if (command == "wait") {  // the next line after MS milliseconds of the program's own work
+        bool number = false;
+        const int pause = QString::fromStdString(argument).toInt(&number);
+        if (!number || pause < 0) {
+            return false;
+        }
+        m_timer.stop();
+        QTimer::singleShot(pause, this, [this]() { m_timer.start(); });
+        return true;
+    }
     return m_command(command, argument);
 }
 

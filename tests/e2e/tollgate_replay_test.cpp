@@ -6,9 +6,14 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "supportfixtures.h"
 #include "zarnstore.h"
@@ -43,16 +48,19 @@ protected:
 
     // The program as an operator's machine starts it: a home of its own, no display.
     int Run(const std::string &replay, const std::string &speech, const std::string &log = "") {
+        return std::system(("timeout 120 " + Command(replay, speech, log)).c_str());
+    }
+    std::string Command(const std::string &replay, const std::string &speech,
+                        const std::string &log = "") {
         const std::string environment =
-            "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE QT_QPA_PLATFORM=offscreen "
+            "env -u DISPLAY -u ZARNDEFAULTSERVER -u ZARNCONFIGFILE -u XDG_STATE_HOME"
+            " QT_QPA_PLATFORM=offscreen "
             "ZARNLOGFILE='" +
             log + "' HOME='" + folder.Path().string() + "' XDG_CONFIG_HOME='" +
             folder.Path().string() + "/config' XDG_DATA_HOME='" + folder.Path().string() +
             "/data' ZARNDATABASE='" + database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
-        const std::string command = environment + "'" + ZARN_TOLLGATE + "' --replay '" + replay +
-                                    "' --speech-log '" + speech + "' 2>'" +
-                                    (folder.Path() / "stderr.txt").string() + "'";
-        return std::system(("timeout 120 " + command).c_str());
+        return environment + "'" + ZARN_TOLLGATE + "' --replay '" + replay + "' --speech-log '" +
+               speech + "' 2>'" + (folder.Path() / "stderr.txt").string() + "'";
     }
     void SetUp() override {
         const std::string demo =
@@ -178,6 +186,69 @@ TEST_F(TollgateReplay, TheStationsDayIsLogged) {
     EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
                 ::testing::Not(HasSubstr("kestrava.")))
         << "the station's log is not mixed into standard error";
+}
+
+// The program killed in the middle of a session (as a power cut or a crash would end it):
+// the scans it had accepted and not yet written are offered at the next start and written,
+// each once.
+TEST_F(TollgateReplay, ScansAcceptedBeforeAKillAreWrittenOnceAtTheNextStart) {
+    std::filesystem::create_directories(folder.Path() / "config/Quillfen");
+    folder.WriteFile("config/Quillfen/ZARNTollgate.conf", "[Options]\nRealTimeUpdate=0\n");
+    const std::string speech = (folder.Path() / "speech.txt").string();
+    const std::string session =
+        folder.WriteFile("session.txt",
+                         "@add-customer ACME\n@query\n@start-scan\n!0\nACME.LTO8.AB0001\n"
+                         "ACME.LTO8.AB0002\n@wait 100000\n");
+    FILE *started = popen((Command(session, speech) + " & echo $!").c_str(), "r");
+    ASSERT_NE(started, nullptr);
+    int pid = 0;
+    ASSERT_EQ(std::fscanf(started, "%d", &pid), 1);
+    pclose(started);
+    const auto answered = [&]() {
+        const std::vector<std::string> lines = Lines(speech);
+        return std::find(lines.begin(), lines.end(), "LIB-A  slot 44 ") != lines.end();
+    };
+    for (int tries = 0; tries < 600 && !answered(); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const std::vector<std::string> heard = Lines(speech);
+    ASSERT_EQ(std::system(("kill -KILL " + std::to_string(pid)).c_str()), 0);
+    ASSERT_THAT(heard, Contains("LIB-A  slot 44 ")) << Read(speech);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const std::string journal =
+        (folder.Path() / ".local/state/Quillfen/ZARNTollgate-session.db").string();
+    EXPECT_TRUE(std::filesystem::exists(journal)) << "the scans are in the session journal";
+    const std::string moved =
+        "SELECT COUNT(*) FROM movement_history WHERE volume IN ('AB0001', 'AB0002')"
+        " AND action <> 'loaded'";
+    {
+        std::unique_ptr<Store> store = Open();
+        ASSERT_NE(store, nullptr);
+        EXPECT_EQ(Count(*store, moved), 0) << "nothing was written before the kill";
+    }
+
+    // The next start: the restore question takes its first button, Yes.
+    const std::string restored = (folder.Path() / "restored.txt").string();
+    ASSERT_EQ(Run(folder.WriteFile("quit.txt", "@quit\n"), restored), 0)
+        << Read((folder.Path() / "stderr.txt").string());
+    EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
+                HasSubstr("Restore the interrupted session: 2 scans not yet written?"));
+    EXPECT_THAT(Lines(restored), Contains("Interrupted session: 2 written, 0 refused"));
+    std::unique_ptr<Store> store = Open();
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(Count(*store, moved), 2) << "each scan written once";
+    EXPECT_EQ(Count(*store,
+                    "SELECT current_slot FROM volumes WHERE volume = 'AB0001'"
+                    " AND current_repository = 'VLT1'"),
+              41)
+        << "arrived where it was due, as the server update would have written it";
+    EXPECT_FALSE(std::filesystem::exists(journal)) << "nothing left unwritten: no journal";
+
+    const std::string again = (folder.Path() / "again.txt").string();
+    ASSERT_EQ(Run(folder.WriteFile("quit.txt", "@quit\n"), again), 0);
+    EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
+                ::testing::Not(HasSubstr("Restore the interrupted session")));
+    EXPECT_EQ(Count(*store, moved), 2);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "zarn30app.h"
 
+#include "zarn30journal.h"
+
 #include <cstdio>
 
 #include "badscanwarning.h"
@@ -42,6 +44,9 @@ CZARN30App::~CZARN30App() {
     m_replay.reset();
     m_frame.reset();
     m_doc.reset();  // writes the settings back
+    if (m_journal) {
+        m_journal->Close();  // gone when nothing is left unwritten
+    }
     zarn::SetPresenterFactory(nullptr);
 }
 
@@ -78,6 +83,19 @@ CZARN30FrameServices CZARN30App::Services() {
     return services;
 }
 
+// Before the first log-on, which offers what an interrupted session left unwritten. A journal
+// that cannot be read is set aside whole (never half used) and the operator told at log-on.
+void CZARN30App::OpenSessionJournal() {
+    m_journal = std::make_unique<CZARN30Journal>();
+    std::string error;
+    if (!m_journal->Open(CZARN30Journal::DefaultPath(), error)) {
+        const std::string aside = m_journal->SetAside();
+        m_frame->Logic().journalNotice = "The session journal could not be read (" + error +
+                                         "); it is kept as " + aside + " and a new one is begun.";
+    }
+    m_doc->journal = m_journal.get();
+}
+
 bool CZARN30App::InitInstance() {
     const bool replay = !m_options.replayFile.empty();
     std::vector<std::string> lines;
@@ -105,6 +123,7 @@ bool CZARN30App::InitInstance() {
     m_scanErrorWarning = std::make_unique<QtScanErrorWarning>(m_context, nullptr);
     m_queryExceptions = std::make_unique<QtQueryExceptionPresenter>(m_context, nullptr);
     m_frame = std::make_unique<CMainFrame>(*this, *m_doc, Services());
+    OpenSessionJournal();
     m_presenters.SetParent(m_frame.get());
     if (!replay) {
         m_doc->server.SetPasswordPrompt(zarn::PasswordPrompt([this] { return m_frame.get(); }));

@@ -40,6 +40,7 @@ public:
     static const char kBuildTime[];
 
 private:
+    void OpenSessionJournal();
     CZARN30FrameServices Services();
 
     CZARN30Options m_options;
@@ -50,7 +51,8 @@ private:
     CZARN30ReplayPresenters m_replayPresenters;
     zarn::QtPresenterFactory m_presenters;
     zarn::QtExportDialogs m_exportDialogs;
-    CZARN30UiContext m_context;  // for the dialogs made before the window
+    CZARN30UiContext m_context;                 // for the dialogs made before the window
+    std::unique_ptr<CZARN30Journal> m_journal;  // outlives the document that writes it
     std::unique_ptr<CZARN30Doc> m_doc;
     std::unique_ptr<QtFilterDialog> m_filterDialog;
     std::unique_ptr<QtScanErrorWarning> m_scanErrorWarning;

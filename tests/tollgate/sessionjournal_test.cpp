@@ -1,0 +1,203 @@
+// The session journal: what it keeps across a program that never ends cleanly, what it refuses
+// to use, and the scans an interrupted session left, offered and written (or set aside) at the
+// next log-on, on both stores.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tollgatefixture.h"
+#include "zarn30journal.h"
+#include "zarn30scanning.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+namespace {
+
+CZARN30JournalScan Move(const char *volume, int slot) {
+    CZARN30JournalScan scan;
+    scan.customer = "ACME";
+    scan.media = "LTO9";
+    scan.volume = volume;
+    scan.repository = "VLT1";
+    scan.slot = slot;
+    return scan;
+}
+
+std::vector<std::string> VolumesOf(CZARN30Journal &journal) {
+    std::vector<CZARN30JournalScan> scans;
+    EXPECT_TRUE(journal.Unwritten(scans)) << journal.LastError();
+    std::vector<std::string> volumes;
+    for (const CZARN30JournalScan &scan : scans) {
+        volumes.push_back(scan.volume + "@" + std::to_string(scan.slot));
+    }
+    return volumes;
+}
+
+TEST(SessionJournalTest, UnwrittenScansOutliveTheProgramAndASettledSessionLeavesNoFile) {
+    TempDir folder;
+    const std::string path = (folder.Path() / "state/Quillfen/session.db").string();
+    {
+        CZARN30Journal journal;
+        std::string error;
+        ASSERT_TRUE(journal.Open(path, error)) << error;
+        for (auto [volume, slot] : {std::pair{"A00001", 7}, {"A00002", 8}, {"A00009", 9}}) {
+            CZARN30JournalScan scan = Move(volume, slot);
+            ASSERT_TRUE(journal.RecordScan(scan)) << journal.LastError();
+        }
+        ASSERT_TRUE(journal.Settle({CZARN30Journal::KeyOf("ACME", "LTO9", "A00002")}));
+        // No Close: the program is gone as a kill would end it.
+    }
+    EXPECT_EQ(std::filesystem::status(folder.Path() / "state/Quillfen").permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_all)
+        << "what a station scanned is the station user's own";
+    CZARN30Journal next;
+    std::string error;
+    ASSERT_TRUE(next.Open(path, error)) << error;
+    EXPECT_EQ(VolumesOf(next), (std::vector<std::string>{"A00001@7", "A00009@9"}))
+        << "in scan order, without the one written";
+    next.Close();
+    EXPECT_TRUE(std::filesystem::exists(path)) << "kept while anything is unwritten";
+
+    ASSERT_TRUE(next.Open(path, error));
+    ASSERT_TRUE(next.Settle({CZARN30Journal::KeyOf("ACME", "LTO9", "A00001"),
+                             CZARN30Journal::KeyOf("ACME", "LTO9", "A00009")}));
+    next.Close();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+}
+
+TEST(SessionJournalTest, AJournalThatCannotBeReadIsRefusedWholeAndSetAside) {
+    TempDir folder;
+    const std::string damaged = folder.WriteFile("damaged.db", std::string(8192, 'x'));
+    const std::string foreign = (folder.Path() / "foreign.db").string();
+    {
+        CZARN30Journal other;
+        std::string error;
+        ASSERT_TRUE(other.Open(foreign, error));
+        CZARN30JournalScan scan = Move("A00001", 1);
+        other.RecordScan(scan);
+    }
+    {
+        std::ofstream(foreign, std::ios::in | std::ios::out | std::ios::binary)
+                .seekp(60)  // the header's user version: another layout
+            << '\x07';
+    }
+    for (const std::string &path : {damaged, foreign}) {
+        CZARN30Journal journal;
+        std::string error;
+        EXPECT_FALSE(journal.Open(path, error)) << path;
+        EXPECT_FALSE(error.empty()) << path;
+        std::vector<CZARN30JournalScan> scans;
+        EXPECT_FALSE(journal.Unwritten(scans)) << "nothing of it is used";
+        EXPECT_TRUE(scans.empty());
+        const std::string aside = journal.SetAside();
+        EXPECT_THAT(aside, HasSubstr(".aside"));
+        EXPECT_TRUE(std::filesystem::exists(aside)) << "kept for whoever must look at it";
+        EXPECT_TRUE(VolumesOf(journal).empty()) << "a fresh journal in its place";
+    }
+}
+
+// A station's session with real-time update off, ended without its server update.
+class InterruptedSessionTest : public TollgateFixture {
+protected:
+    CZARN30Speaker speaker;
+    RecordingVoice *voice = nullptr;
+    CZARN30Journal journal;
+    std::string path;
+
+    void SetUp() override {
+        TollgateFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        path = (folder.Path() / "session.db").string();
+        std::string error;
+        ASSERT_TRUE(journal.Open(path, error)) << error;
+        doc->journal = &journal;
+        doc->settings.block.realTimeUpdate = 0;
+        doc->settings.operationType = 1;  // Query
+        doc->settings.scanMode = 0;
+        speaker.Start(
+            [this]() {
+                auto made = std::make_unique<RecordingVoice>();
+                voice = made.get();
+                return made;
+            },
+            ui);
+    }
+    // Scans A00001 and A00009 into the vault in a session that is then cut short.
+    void ScanAndStop() {
+        CZARN30MainLogic logic(*doc, speaker);
+        AddLibraryToVault();
+        script.scannerLines = {"ACME.LTO9.A00001", "ACME.LTO9.A00009"};
+        ASSERT_TRUE(logic.StartScan());
+        ASSERT_EQ(doc->scannedCount, 2);
+        ASSERT_EQ(VolumesOf(journal), (std::vector<std::string>{"A00001@7", "A00009@20"}));
+    }
+    long long Written() {
+        return Count(server,
+                     "SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', "
+                     "'A00009') AND action <> 'loaded'");
+    }
+    static long long Count(TestServer &server, const std::string &sql) {
+        QSqlQuery query(server.Admin().Database());
+        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
+                                                                       : -1;
+    }
+};
+
+TEST_P(InterruptedSessionTest, YesWritesEachScanOnceInScanOrder) {
+    ScanAndStop();
+    EXPECT_EQ(Written(), 0);
+    CZARN30MainLogic next(*doc, speaker);  // the next start
+    voice->spoken.clear();
+    ui.Answer(kAnswerYes);
+    next.Logon();
+    ASSERT_FALSE(ui.boxes.empty());
+    EXPECT_EQ(ui.boxes[0].text, "Restore the interrupted session: 2 scans not yet written?");
+    EXPECT_THAT(voice->spoken, Contains("Interrupted session: 2 written, 0 refused"));
+    EXPECT_EQ(Written(), 2);
+    EXPECT_EQ(Count(server,
+                    "SELECT current_slot FROM volumes WHERE volume = 'A00009'"
+                    " AND current_repository = 'VLT1'"),
+              20);
+    EXPECT_TRUE(VolumesOf(journal).empty());
+    ASSERT_EQ(script.resultLists.size(), 1u) << "every answer listed";
+    EXPECT_EQ(script.resultLists[0].size(), 2u);
+
+    next.Logon();  // File > Logon later in the day asks nothing
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_P(InterruptedSessionTest, NoSetsTheScansAsideAndSaysWhere) {
+    ScanAndStop();
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerNo);
+    ui.Answer(kAnswerOk);  // where they are kept
+    next.Logon();
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_THAT(ui.boxes[1].text, HasSubstr("The interrupted session's scans are kept in " + path));
+    EXPECT_EQ(Written(), 0);
+    EXPECT_TRUE(VolumesOf(journal).empty()) << "a fresh journal for the new session";
+}
+
+TEST_P(InterruptedSessionTest, TheServerUpdateSettlesTheJournal) {
+    ScanAndStop();
+    CZARN30MainLogic logic(*doc, speaker);
+    ui.Answer(kAnswerYes);  // update verification
+    logic.UpdateServer();
+    EXPECT_EQ(Written(), 2);
+    EXPECT_TRUE(VolumesOf(journal).empty());
+}
+
+ZARN_ON_BOTH_BACKENDS(InterruptedSessionTest);
+
+}  // namespace

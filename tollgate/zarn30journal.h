@@ -1,0 +1,65 @@
+// The station's session journal: every accepted scan's move, written to a local SQLite file
+// (WAL, a durable commit per scan) before its answer is spoken, and marked when the server
+// has taken it or refused it for good. A program that ends any other way (killed, a power
+// cut, a crash) leaves the moves not yet written in the file, and the next start offers them.
+#ifndef ZARN_TOLLGATE_ZARN30JOURNAL_H
+#define ZARN_TOLLGATE_ZARN30JOURNAL_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// A scanned volume's move, as the server update writes it.
+struct CZARN30JournalScan {
+    int64_t sequence = 0;  // the order of the scans
+    std::string customer, media, volume;
+    std::string repository;
+    int slot = 0;
+    int container = -1;
+    int scannedOut = 0;
+};
+
+class CZARN30Journal {
+public:
+    // $XDG_STATE_HOME/Quillfen/ZARNTollgate-session.db (~/.local/state when unset).
+    static std::string DefaultPath();
+
+    CZARN30Journal() = default;
+    ~CZARN30Journal();
+    CZARN30Journal(const CZARN30Journal &) = delete;
+    CZARN30Journal &operator=(const CZARN30Journal &) = delete;
+
+    // Opens (or makes) the journal; false with the reason when the file is not a journal or is
+    // damaged: nothing of it is used then.
+    bool Open(const std::string &path, std::string &error);
+    const std::string &Path() const { return m_path; }
+    const std::string &LastError() const { return m_error; }
+
+    // Kept durably before the scan is answered; false (LastError) when it could not be.
+    bool RecordScan(CZARN30JournalScan &scan);
+    // Written, or refused by the server for good: the volume's moves recorded so far need no
+    // further write. One commit for all of them.
+    bool Settle(const std::vector<std::string> &keys);
+    // The moves recorded and not settled, in scan order; false when they cannot all be read.
+    bool Unwritten(std::vector<CZARN30JournalScan> &scans);
+    // The journal's file moved aside (PATH.TIME.aside), a fresh one opened; the aside name.
+    std::string SetAside();
+    // Ends the session: the file is removed when nothing is left unwritten, kept otherwise.
+    void Close();
+
+    // The key Settle takes for a volume.
+    static std::string KeyOf(const std::string &customer, const std::string &media,
+                             const std::string &volume);
+
+private:
+    bool Execute(const char *sql);
+    bool Failed(const char *what);
+
+    sqlite3 *m_db = nullptr;
+    std::string m_path;
+    std::string m_error;
+};
+
+#endif

@@ -1,0 +1,120 @@
+// The scanning's side of the session journal: each accepted scan recorded before it is
+// answered, each write that ended marked, and the scans an interrupted session left unwritten
+// offered at the next start.
+#include <cstdio>
+
+#include "zarn10progresswnd.h"
+#include "zarn10rclist.h"
+#include "zarn30scanning.h"
+#include "zarn30update.h"
+#include "zarnfields.h"
+#include "zarnstationlog.h"
+
+const char kRestoreSessionText[] = "Restore the interrupted session: %zu scans not yet written?";
+const char kJournalFailedText[] =
+    "The session journal cannot be written: scans are kept in memory only";
+
+void CZARN30MainLogic::JournalScan(const CZARN10TreeVolume &item) {
+    if (!m_doc.journal) {
+        return;
+    }
+    CZARN30JournalScan scan = JournalScanOf(item, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+    if (m_doc.journal->RecordScan(scan)) {
+        return;
+    }
+    qCWarning(lcServerUpdate).noquote() << "session journal" << m_doc.journal->Path().c_str() << "-"
+                                        << m_doc.journal->LastError().c_str();
+    if (!m_journalFailureSaid) {
+        m_journalFailureSaid = true;
+        m_speaker.Speak(kJournalFailedText);
+    }
+}
+
+void CZARN30MainLogic::SettleWrites(const std::vector<CZARN10TreeVolume *> &items) {
+    if (!m_doc.journal) {
+        return;
+    }
+    std::vector<std::string> settled;
+    for (const CZARN10TreeVolume *item : items) {
+        if (item->updated || IsSettled(item->result)) {
+            settled.push_back(CZARN30Journal::KeyOf(item->GetCustomerId(), item->GetMediaId(),
+                                                    item->volumeSerial));
+        }
+    }
+    if (!m_doc.journal->Settle(settled)) {
+        qCWarning(lcServerUpdate).noquote()
+            << "session journal" << m_doc.journal->LastError().c_str();
+    }
+}
+
+void CZARN30MainLogic::OfferRestore() {
+    zarn::UiServices &ui = m_doc.Ui();
+    if (!journalNotice.empty()) {
+        ui.MessageBox(journalNotice.c_str(), "Session Journal",
+                      zarn::kBoxOk | zarn::kBoxIconWarning);
+        journalNotice.clear();
+    }
+    if (!m_doc.journal || m_restoreOffered) {
+        return;
+    }
+    m_restoreOffered = true;
+    std::vector<CZARN30JournalScan> scans;
+    if (!m_doc.journal->Unwritten(scans)) {
+        const std::string aside = m_doc.journal->SetAside();
+        const std::string text = "The session journal cannot be read (" +
+                                 m_doc.journal->LastError() +
+                                 "); nothing of it was used. It is kept as " + aside;
+        ui.MessageBox(text.c_str(), "Session Journal", zarn::kBoxOk | zarn::kBoxIconWarning);
+        return;
+    }
+    if (scans.empty()) {
+        return;
+    }
+    char question[160];
+    std::snprintf(question, sizeof question, kRestoreSessionText, scans.size());
+    if (ui.MessageBox(question, "Interrupted Session", zarn::kBoxYesNo | zarn::kBoxIconQuestion) !=
+        zarn::kAnswerYes) {
+        const std::string aside = m_doc.journal->SetAside();
+        const std::string text = "The interrupted session's scans are kept in " + aside;
+        qCInfo(lcServerUpdate).noquote() << text.c_str();
+        ui.MessageBox(text.c_str(), "Interrupted Session",
+                      zarn::kBoxOk | zarn::kBoxIconInformation);
+        return;
+    }
+    WriteRestoredScans(scans);
+}
+
+// Written in scan order, each as the server update would have written it; the result list
+// shows every answer.
+void CZARN30MainLogic::WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans) {
+    CZARN10ProgressWnd progress(2, nullptr);
+    progress.SetTitle("Restoring the Interrupted Session");
+    progress.Start();
+    progress.SetLine1("Updating Volumes");
+    CZARN10RCList results;
+    std::size_t written = 0;
+    std::size_t refused = 0;
+    std::vector<std::string> settled;
+    for (std::size_t i = 0; i < scans.size(); ++i) {
+        const CZARN30JournalScan &scan = scans[i];
+        CZARN30VolumeRecord holder(scan.customer, scan.media, scan.volume);
+        const CZARN10RC result = MoveVolume(holder, m_doc.server, scan.repository, scan.slot,
+                                            scan.container, scan.scannedOut);
+        const std::string key = zarn::DisplayKey(scan.customer, scan.media, scan.volume);
+        results.Add(result.Code(), "%s", key.c_str());
+        (result.IsOK(1) ? written : refused) += 1;
+        if (IsSettled(result.Code())) {
+            settled.push_back(CZARN30Journal::KeyOf(scan.customer, scan.media, scan.volume));
+        }
+        progress.SetPosition(static_cast<unsigned>(i + 1), static_cast<unsigned>(scans.size()));
+    }
+    progress.Stop();
+    m_doc.journal->Settle(settled);
+    qCInfo(lcServerUpdate).noquote()
+        << "interrupted session restored:" << written << "volumes written," << refused << "refused";
+    char said[120];
+    std::snprintf(said, sizeof said, "Interrupted session: %zu written, %zu refused", written,
+                  refused);
+    m_speaker.Speak(said);
+    results.Display(0, nullptr);
+}
