@@ -12,6 +12,7 @@
 #include "tollgatefixture.h"
 #include "zarn30journal.h"
 #include "zarn30scanning.h"
+#include "zarn30update.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -175,6 +176,26 @@ TEST_P(InterruptedSessionTest, YesWritesEachScanOnceInScanOrder) {
 
     next.Logon();  // File > Logon later in the day asks nothing
     EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_P(InterruptedSessionTest, ScansWrittenJustBeforeTheStopAreNotWrittenTwice) {
+    ScanAndStop();
+    // Killed in the middle of the server update: the writes reached the store, the journal
+    // never heard of it.
+    std::vector<CZARN30JournalScan> scans;
+    ASSERT_TRUE(journal.Unwritten(scans));
+    for (const CZARN30JournalScan &scan : scans) {
+        CZARN30VolumeRecord holder(scan.customer, scan.media, scan.volume);
+        ASSERT_TRUE(MoveVolume(holder, doc->server, scan.repository, scan.slot, scan.container,
+                               scan.scannedOut)
+                        .IsOK(0));
+    }
+    ASSERT_EQ(Written(), 2);
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerYes);
+    next.Logon();
+    EXPECT_THAT(voice->spoken, Contains("Interrupted session: 2 written, 0 refused"));
+    EXPECT_EQ(Written(), 2) << "each move stored once";
 }
 
 TEST_P(InterruptedSessionTest, NoSetsTheScansAsideAndSaysWhere) {
