@@ -92,6 +92,10 @@ QString Store::AutoIdColumn() const {
 
 uint8_t Store::CodeOf(const QSqlError &error) {
     ++m_statementFailures;
+    if (!m_database.isOpen()) {
+        // A connection that broke and is not back yet: the reason is the last try's.
+        return kZarnServerUnavailable;
+    }
     m_lastError = error.text().toStdString();
     const QString text = error.text().toLower();
     m_lastDuplicate = error.nativeErrorCode() == "23505" || text.contains("unique constraint") ||

@@ -73,6 +73,7 @@ void CZARN30Doc::UnlistAll() {
 
 void CZARN30Doc::DeleteTree() {
     UnlistAll();
+    KeepListedWaitingWrites();
     blankShipListQueue.clear();
     expectedPick = nullptr;
     m_firstUnscannedFrom = 0;
@@ -151,7 +152,13 @@ void CZARN30Doc::ResetLists(int keepStates) {
     blankShipListQueue.clear();
     errorList.clear();
     m_firstUnscannedFrom = 0;
+    KeepListedWaitingWrites();
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30Doc::KeepListedWaitingWrites() {
+    std::erase_if(waitingWrites,
+                  [](const CZARN10TreeVolume *item) { return !item->listed || item->updated; });
 }
 
 void CZARN30Doc::ResetListsAfterUpdate() {
@@ -173,6 +180,7 @@ void CZARN30Doc::ResetListsAfterUpdate() {
     for (CZARN10TreeVolume *item : failed) {
         Append(item);
     }
+    KeepListedWaitingWrites();
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
 }
 

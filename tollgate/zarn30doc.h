@@ -62,6 +62,9 @@ public:
     CZARN10MFC server{0};
     // The session journal, when the program keeps one: accepted scans not yet written.
     CZARN30Journal *journal = nullptr;
+    // Scanned items whose real-time write waits for the server, in scan order; only listed
+    // items (the lists' resets and the tree's deletion drop the others).
+    std::vector<CZARN10TreeVolume *> waitingWrites;
     int changedLocationCount = 0;
     std::unique_ptr<CZARN10TreeRoot> treeRoot;
     CZARN30Filters filters;
@@ -94,6 +97,7 @@ public:
     // stay listed, scanned and not updated, so that nothing scanned is lost and the next
     // update tries them again.
     void ResetListsAfterUpdate();
+    void KeepListedWaitingWrites();
     // which 0 lowers the to-scan count, 1 the scanned count.
     void RemoveItem(CZARN10TreeVolume *item, int which);
     // Scanned and not yet updated; with a message (a "%d" format) asks whether to go on.

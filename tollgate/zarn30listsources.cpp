@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "zarn10rc.h"
+#include "zarn30update.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ const char *const kScannedTitles[] = {"Customer-ID", "Media-ID",  "Volume-ID",
 const int kScannedWidths[] = {80, 80, 100, 70, 70, 70, 70, 110, 1};
 const char *const kErrorTitles[] = {"Customer-ID", "Media-ID", "Volume-ID", "Sequence", "Error"};
 const int kErrorWidths[] = {80, 60, 100, 70, 60};
+
+const char kWaitingRemark[] = "Waiting for the server";
 
 const char *const kWarningTitles[] = {"Volume", "Customer", "Media", "Sequence", "Error"};
 const int kWarningWidths[] = {100, 60, 60, 70, 60};
@@ -140,8 +143,10 @@ std::string CZARN30ScannedSource::CellText(int item, int column) const {
                                                                            : "No Container";
     }
     if (column == 8) {
-        // The library's text for every result: a failed update says why.
-        return CZARN10RC(volume.result).Get();
+        // The library's text for every result: a failed update says why; one that waits for
+        // the server is written when it answers again.
+        return volume.updated || IsSettled(volume.result) ? CZARN10RC(volume.result).Get()
+                                                          : kWaitingRemark;
     }
     return SharedText(volume, column);
 }

@@ -120,10 +120,13 @@ void CZARN30MainLogic::RunScanDialog(const char *title, unsigned volume, unsigne
     args.controlMessage = control;
     args.zoneSlotMessage = zoneSlot;
     zarn::SetScanTarget(args, &target);
+    m_scanDialogOpen = true;
     const CZARN10RC opened = m_doc.server.ScanDialog(&args, title, this);
+    m_scanDialogOpen = false;
     // Closing the scan dialog with Cancel ends this scan and nothing else: left recorded, it
     // would stop the next tree build before it began.
     m_doc.server.WasCancelled(1);
+    ShowWaitingResults();
     if (!opened.IsOK(0)) {
         m_speaker.Speak(opened.Get());
     }
@@ -237,14 +240,28 @@ void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
         item.updated = 0;
         return;
     }
-    // The scan stays accepted (it is listed and "&Update Server" retries it), but the operator
-    // must hear that it did not reach the server.
+    // Written in scan order: while earlier scans wait for the server, this one waits behind
+    // them.
+    if (!m_doc.waitingWrites.empty()) {
+        item.result = kZarnServerUnavailable;
+        m_doc.waitingWrites.push_back(&item);
+        WriteWaiting();
+        return;
+    }
     const uint8_t code =
         UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
     SettleWrites({&item});
-    if (code != kZarnOK) {
-        m_speaker.Speak(CZARN10RC(code).Get());
+    if (code == kZarnOK) {
+        return;
     }
+    if (IsSettled(code)) {
+        // Refused: the scan stays listed, and "&Update Server" tries it again.
+        m_speaker.Speak(CZARN10RC(code).Get());
+        return;
+    }
+    // The server cannot be reached: scanning goes on, the write waits (and is in the journal).
+    m_doc.waitingWrites.push_back(&item);
+    m_speaker.Speak(kWritesWaitingText);
 }
 
 uint8_t CZARN30MainLogic::Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item) {

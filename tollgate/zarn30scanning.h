@@ -59,6 +59,13 @@ public:
     void OfferRestore();
     // Said at the first log-on: the session journal could not be read and was set aside.
     std::string journalNotice;
+    // Real-time writes that wait for the server, in scan order: tried again (the first one
+    // alone while the server stays away); once through, the operator hears how many were
+    // written and refused, and the refusals are listed when no scan dialog is open.
+    void WriteWaiting();
+    // Shows the refusals of waiting writes, unless a scan dialog is open.
+    void ShowWaitingResults();
+
     void ClearSelected();
     void ScanToSlot();
     void SlotAllocationScan();
@@ -107,10 +114,15 @@ private:
 
     CZARN30Doc &m_doc;
     CZARN30Speaker &m_speaker;
-    std::string m_unspoken;  // a scan's answer that is shown but not said
+    std::string m_unspoken;          // a scan's answer that is shown but not said
+    CZARN10RCList m_waitingResults;  // refusals of waiting writes, until they can be shown
+    bool m_scanDialogOpen = false;
     bool m_restoreOffered = false;
     bool m_journalFailureSaid = false;
 };
+
+// Said once when real-time writes begin to wait for the server.
+extern const char kWritesWaitingText[];
 
 // "Are are sure ..." and the other texts of the server update.
 extern const char kUpdateVerificationText[];

@@ -171,45 +171,6 @@ TEST_P(LostAnswerTest, AVolumeAddedWhoseAnswerWasLostIsAddedOnce) {
 
 ZARN_ON_BOTH_BACKENDS(LostAnswerTest);
 
-// A PostgreSQL cluster of the test's own, which it can stop, start and promote; or a streaming
-// standby of another.
-class OwnCluster {
-public:
-    OwnCluster() { Start("start " + Folder()); }
-    explicit OwnCluster(const OwnCluster &primary) {
-        Start("standby " + Folder() + " " + primary.Folder());
-    }
-    ~OwnCluster() { Command("stop"); }
-    bool Running() const { return !m_host.empty(); }
-    const std::string &Host() const { return m_host; }
-    const std::string &Port() const { return m_port; }
-    std::string Address() const { return m_host + ":" + m_port; }
-    bool Command(const std::string &action, const std::string &argument = "") {
-        const std::string line = Script() + " " + action + " " + Folder() + " " + argument;
-        return std::system(line.c_str()) == 0;
-    }
-
-private:
-    static std::string Script() { return std::string(ZARN_SOURCE_DIR) + "/scripts/pgcluster"; }
-    std::string Folder() const { return m_folder.Path().string() + "/pg"; }
-    void Start(const std::string &command) {
-        FILE *started = popen((Script() + " " + command).c_str(), "r");
-        char host[64] = "";
-        unsigned port = 0;
-        if (started && std::fscanf(started, "%63s %u", host, &port) == 2) {
-            m_host = host;
-            m_port = std::to_string(port);
-        }
-        if (started) {
-            pclose(started);
-        }
-    }
-
-    TempDir m_folder;
-    std::string m_host;
-    std::string m_port;
-};
-
 TEST(ServerRestartTest, APostgresServerRestartedDuringWritesLosesNone) {
     if (PostgresTestCluster().host.empty()) {
         GTEST_SKIP() << "no PostgreSQL test cluster here";
@@ -295,7 +256,7 @@ TEST(FailoverTest, AStationFollowsAStandbyPromotedAfterItsPrimaryIsGone) {
         database = server.Settings().database;
         server.KeepDatabase();
     }
-    OwnCluster standby(primary);
+    OwnCluster standby(OwnCluster::StandbyOf{primary});
     ASSERT_TRUE(standby.Running());
 
     CZARN10MFC station(0);

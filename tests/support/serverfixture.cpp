@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "zarnadmin.h"
@@ -173,6 +174,48 @@ long long SmallWorldTest::Count(const std::string &sql) {
     QSqlQuery query(server.Admin().Database());
     return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
                                                                    : -1;
+}
+
+namespace {
+
+std::string ClusterScript() {
+    return std::string(ZARN_SOURCE_DIR) + "/scripts/pgcluster";
+}
+
+}  // namespace
+
+OwnCluster::OwnCluster() {
+    Start("start " + Folder());
+}
+
+OwnCluster::OwnCluster(StandbyOf standby) {
+    Start("standby " + Folder() + " " + standby.primary.Folder());
+}
+
+OwnCluster::~OwnCluster() {
+    Command("stop");
+}
+
+std::string OwnCluster::Folder() const {
+    return m_folder.Path().string() + "/pg";
+}
+
+bool OwnCluster::Command(const std::string &action, const std::string &argument) {
+    const std::string line = ClusterScript() + " " + action + " " + Folder() + " " + argument;
+    return std::system(line.c_str()) == 0;
+}
+
+void OwnCluster::Start(const std::string &command) {
+    FILE *started = popen((ClusterScript() + " " + command).c_str(), "r");
+    char host[64] = "";
+    unsigned port = 0;
+    if (started && std::fscanf(started, "%63s %u", host, &port) == 2) {
+        m_host = host;
+        m_port = std::to_string(port);
+    }
+    if (started) {
+        pclose(started);
+    }
 }
 
 }  // namespace zarn::test

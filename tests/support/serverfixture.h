@@ -87,6 +87,34 @@ protected:
     long long Count(const std::string &sql);
 };
 
+// A PostgreSQL cluster of the test's own (scripts/pgcluster), which it can halt, resume, restart
+// and promote; or a streaming standby of another.
+class OwnCluster {
+public:
+    struct StandbyOf {
+        const OwnCluster &primary;
+    };
+    OwnCluster();
+    explicit OwnCluster(StandbyOf standby);
+    ~OwnCluster();
+    OwnCluster(const OwnCluster &) = delete;
+    OwnCluster &operator=(const OwnCluster &) = delete;
+    bool Running() const { return !m_host.empty(); }
+    const std::string &Host() const { return m_host; }
+    const std::string &Port() const { return m_port; }
+    std::string Address() const { return m_host + ":" + m_port; }
+    // scripts/pgcluster ACTION on this cluster; true when it succeeded.
+    bool Command(const std::string &action, const std::string &argument = "");
+
+private:
+    std::string Folder() const;
+    void Start(const std::string &command);
+
+    TempDir m_folder;
+    std::string m_host;
+    std::string m_port;
+};
+
 }  // namespace zarn::test
 
 #endif

@@ -1,0 +1,133 @@
+// Real-time scanning while the PostgreSQL server is away: the scans are judged and answered as
+// always, the operator hears once that the writes wait, and when the server is back they are
+// written in scan order, each once, and the operator is told how many.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QSqlQuery>
+
+#include <chrono>
+#include <thread>
+
+#include "tollgatefixture.h"
+#include "zarn30journal.h"
+#include "zarn30listsources.h"
+#include "zarn30scanning.h"
+
+using namespace zarn;
+using namespace zarn::test;
+using ::testing::Contains;
+
+namespace {
+
+// A cluster of the test's own, named to the fixture's store before the store is made.
+struct OwnClusterAsTestCluster {
+    std::unique_ptr<OwnCluster> cluster;
+    std::unique_ptr<ScopedEnvironment> host, port;
+    OwnClusterAsTestCluster() {
+        if (PostgresTestCluster().host.empty()) {
+            return;  // no PostgreSQL here: the fixture skips
+        }
+        cluster = std::make_unique<OwnCluster>();
+        host = std::make_unique<ScopedEnvironment>("ZARN_TEST_PGHOST", cluster->Host().c_str());
+        port = std::make_unique<ScopedEnvironment>("ZARN_TEST_PGPORT", cluster->Port().c_str());
+    }
+};
+
+class OfflineScanningTest : protected OwnClusterAsTestCluster, public TollgateFixture {
+protected:
+    CZARN30Speaker speaker;
+    RecordingVoice *voice = nullptr;
+    CZARN30Journal journal;
+    std::unique_ptr<CZARN30MainLogic> logic;
+
+    void AddToWorld(Store &store) override {
+        PutVolume(store, MakeVolume("ACME", "A00010", {"LIB1", 3}, {"VLT1", 30}));
+    }
+    void SetUp() override {
+        TollgateFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        ASSERT_TRUE(cluster && cluster->Running());
+        // A short wait for the connection, so that the test does not sit through the default.
+        doc->server.Session()->settings.reconnectWait = std::chrono::milliseconds(300);
+        ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
+        Rebuild();
+        std::string error;
+        ASSERT_TRUE(journal.Open((folder.Path() / "session.db").string(), error)) << error;
+        doc->journal = &journal;
+        doc->settings.block.realTimeUpdate = 1;
+        doc->settings.operationType = 1;  // Query: each scan completes its move
+        doc->settings.scanMode = 0;
+        speaker.Start(
+            [this]() {
+                auto made = std::make_unique<RecordingVoice>();
+                voice = made.get();
+                return made;
+            },
+            ui);
+        logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
+        AddLibraryToVault();
+    }
+    void TearDown() override {
+        logic.reset();
+        TollgateFixture::TearDown();
+    }
+    void Scan(std::initializer_list<const char *> lines) {
+        script.scannerLines.assign(lines.begin(), lines.end());
+        ASSERT_TRUE(logic->StartScan());
+    }
+    long long Count(const std::string &sql) {
+        QSqlQuery query(server.Admin().Database());
+        return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
+                   ? query.value(0).toLongLong()
+                   : -1;
+    }
+    long long Said(const std::string &text) {
+        return std::count(voice->spoken.begin(), voice->spoken.end(), text);
+    }
+};
+
+TEST_P(OfflineScanningTest, ScansGoOnWhileTheServerIsAwayAndAreWrittenOnceWhenItIsBack) {
+    Scan({"ACME.LTO9.A00001"});
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00001'"
+                    " AND action = 'arrived'"),
+              1);
+
+    ASSERT_TRUE(cluster->Command("halt"));
+    Scan({"ACME.LTO9.A00009", "ACME.LTO9.C00001"});
+    EXPECT_EQ(doc->scannedCount, 3) << "every scan judged against the lists and accepted";
+    EXPECT_EQ(Said("The server cannot be reached: scans are kept and will be written"), 1)
+        << "said once, not for every scan";
+    EXPECT_EQ(Said("The server cannot be reached"), 0);
+    EXPECT_EQ(doc->waitingWrites.size(), 2u);
+    CZARN30ScannedSource done(*doc);
+    const std::vector<int> rows = done.Rows({});
+    std::vector<std::string> remarks;
+    for (int row : rows) {
+        remarks.push_back(done.CellText(row, 2) + ": " + done.CellText(row, 8));
+    }
+    EXPECT_THAT(remarks, Contains("A00009: Waiting for the server")) << "the Done list says so";
+    std::vector<CZARN30JournalScan> kept;
+    ASSERT_TRUE(journal.Unwritten(kept));
+    EXPECT_EQ(kept.size(), 2u) << "the waiting writes are in the journal";
+
+    ASSERT_TRUE(cluster->Command("resume"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the next try is due
+    Scan({"ACME.LTO9.A00010"});
+    EXPECT_EQ(Said("Server reached again: 3 written, 0 refused"), 1)
+        << ::testing::PrintToString(voice->spoken);
+    EXPECT_TRUE(doc->waitingWrites.empty());
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                    " 'C00001', 'A00010') AND action <> 'loaded'"),
+              4)
+        << "each scan written once";
+    ASSERT_TRUE(journal.Unwritten(kept));
+    EXPECT_TRUE(kept.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(PostgreSQL, OfflineScanningTest,
+                         ::testing::Values(::zarn::Backend::PostgreSQL), ::zarn::test::BackendName);
+
+}  // namespace
