@@ -108,6 +108,7 @@ private:
     void JournalScan(const CZARN10TreeVolume &item);
     void SettleWrites(const std::vector<CZARN10TreeVolume *> &items);
     void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
+    void WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &waiting);
     bool ConfirmsSlot(const std::string &customer, const std::string &media,
                       const std::string &volume) const;
     int Direction() const { return m_doc.IsPickMode() ? 1 : 0; }
@@ -117,6 +118,7 @@ private:
     std::string m_unspoken;          // a scan's answer that is shown but not said
     CZARN10RCList m_waitingResults;  // refusals of waiting writes, until they can be shown
     bool m_scanDialogOpen = false;
+    bool m_writingWaiting = false;
     bool m_restoreOffered = false;
     bool m_journalFailureSaid = false;
 };

@@ -21,9 +21,16 @@ bool StillWaiting(const CZARN10TreeVolume &item) {
 
 void CZARN30MainLogic::WriteWaiting() {
     std::vector<CZARN10TreeVolume *> &waiting = m_doc.waitingWrites;
-    if (waiting.empty()) {
-        return;
+    if (waiting.empty() || m_writingWaiting) {
+        return;  // nothing waits, or this is a call from inside the writes (a nested loop)
     }
+    m_writingWaiting = true;
+    WriteWaitingInOrder(waiting);
+    m_writingWaiting = false;
+    ShowWaitingResults();
+}
+
+void CZARN30MainLogic::WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &waiting) {
     const int scannedOut = m_doc.IsPickMode() ? 1 : 0;
     // The first alone: while the server stays away, a scan costs one failed try, not one per
     // waiting write.
@@ -55,7 +62,6 @@ void CZARN30MainLogic::WriteWaiting() {
                   refused);
     m_speaker.Speak(said);
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
-    ShowWaitingResults();
 }
 
 void CZARN30MainLogic::ShowWaitingResults() {

@@ -127,6 +127,22 @@ TEST_P(OfflineScanningTest, ScansGoOnWhileTheServerIsAwayAndAreWrittenOnceWhenIt
     EXPECT_TRUE(kept.empty());
 }
 
+TEST_P(OfflineScanningTest, WaitingWritesReachTheServerWithoutAnotherScan) {
+    ASSERT_TRUE(cluster->Command("halt"));
+    Scan({"ACME.LTO9.A00009"});
+    ASSERT_EQ(doc->waitingWrites.size(), 1u);
+    logic->WriteWaiting();  // what the main window does every few seconds
+    EXPECT_EQ(doc->waitingWrites.size(), 1u) << "still away";
+    ASSERT_TRUE(cluster->Command("resume"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    logic->WriteWaiting();
+    EXPECT_TRUE(doc->waitingWrites.empty());
+    EXPECT_EQ(Said("Server reached again: 1 written, 0 refused"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
+                    " AND action <> 'loaded'"),
+              1);
+}
+
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, OfflineScanningTest,
                          ::testing::Values(::zarn::Backend::PostgreSQL), ::zarn::test::BackendName);
 

@@ -4,11 +4,16 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
 #include "aboutdialog.h"
 #include "optionsdialog.h"
+
+namespace {
+constexpr int kWaitingWritesRetryMs = 5000;
+}  // namespace
 
 CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServices services,
                        QWidget *parent)
@@ -34,6 +39,11 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServ
     m_logic = std::make_unique<CZARN30MainLogic>(doc, m_speaker);
     m_logic->scanErrorWarning = m_services.scanErrorWarning;
     m_logic->onPanes = [this]() { ShowPanes(); };
+    // Writes that wait for the server are tried again between scans too, so that they reach
+    // it when it is back even if nobody scans.
+    auto *retry = new QTimer(this);
+    connect(retry, &QTimer::timeout, this, [this]() { m_logic->WriteWaiting(); });
+    retry->start(kWaitingWritesRetryMs);
     doc.queryExceptions.presenter = m_services.queryExceptions;
 
     m_bar = new COptionsDialogBar(app.GetProfile(), this);
