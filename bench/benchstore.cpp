@@ -12,6 +12,12 @@
 
 namespace zarn::bench {
 
+std::string VolumeSerial(long index) {
+    char text[16];
+    std::snprintf(text, sizeof text, "V%07ld", index);
+    return text;
+}
+
 long ResidentBytes() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;

@@ -21,6 +21,8 @@ QString Numbers(Backend backend, long count);
 // prefix followed by the expression's value in width digits.
 QString Padded(Backend backend, const std::string &prefix, const std::string &expression,
                int width);
+// The serial LoadVolumes gives volume index: V0000000, V0000001, ...
+std::string VolumeSerial(long index);
 // count volumes V0000000.. due to move from LIB1 (slot i % 500 + 1) to VLT1; with customers
 // above 1 they are spread over customers C000.. and media M1..M3.
 void LoadVolumes(Store &store, Backend backend, long count, const QString &customer,

@@ -43,12 +43,6 @@ struct SoakOptions {
     int volumes = 1000;
 };
 
-std::string Serial(int index) {
-    char text[16];
-    std::snprintf(text, sizeof text, "V%07d", index);
-    return text;
-}
-
 // What one station did: updates answered OK per volume, conflicts, and any other failure.
 struct StationTally {
     std::vector<long> okPerVolume;
@@ -117,7 +111,8 @@ int RunStation(const QStringList &args) {
     while (Clock::now() < until) {
         const int volume = static_cast<int>(random() % static_cast<unsigned>(volumes));
         ZARNVOLSEx record;
-        CZARN10RC result = station.Get(&record, "ACME", "LTO9", Serial(volume).c_str());
+        CZARN10RC result =
+            station.Get(&record, "ACME", "LTO9", bench::VolumeSerial(volume).c_str());
         if (result.IsOK(0)) {
             if (random() % 20 == 0) {
                 // The operator looks away between reading the volume and writing it.

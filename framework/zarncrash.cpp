@@ -15,6 +15,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "zarnstationfiles.h"
+
 extern char **environ;
 
 namespace zarn {
@@ -345,22 +347,10 @@ int AddModule(dl_phdr_info *info, size_t, void *) {
     return 0;
 }
 
-// $XDG_STATE_HOME/Quillfen (~/.local/state/Quillfen), made private to the user; the temporary
-// folder only when there is no home to keep it in.
+// The station's state folder; the temporary folder only when there is no home to keep it in.
 std::string ReportFolder() {
-    std::filesystem::path folder;
-    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
-        folder = std::filesystem::path(state) / "Quillfen";
-    } else if (const char *home = std::getenv("HOME"); home && *home == '/') {
-        folder = std::filesystem::path(home) / ".local" / "state" / "Quillfen";
-    }
-    std::error_code failed;
-    if (!folder.empty()) {
-        std::filesystem::create_directories(folder, failed);
-        if (!failed && std::filesystem::is_directory(folder, failed)) {
-            std::filesystem::permissions(folder, std::filesystem::perms::owner_all, failed);
-            return folder.string();
-        }
+    if (std::string folder = StationStateFolder(); !folder.empty()) {
+        return folder;
     }
     const char *temporary = std::getenv("TMPDIR");
     return temporary && *temporary ? temporary : "/tmp";

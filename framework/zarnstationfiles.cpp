@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace zarn {
@@ -32,6 +33,25 @@ std::string LocateStationFile(const std::string &name) {
         }
     }
     return (std::filesystem::path(folders.front()) / given).string();
+}
+
+std::string StationStateFolder() {
+    std::filesystem::path folder;
+    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/') {
+        folder = std::filesystem::path(state) / "Quillfen";
+    } else if (const char *home = std::getenv("HOME"); home && *home == '/') {
+        folder = std::filesystem::path(home) / ".local" / "state" / "Quillfen";
+    }
+    std::error_code failed;
+    if (folder.empty()) {
+        return {};
+    }
+    std::filesystem::create_directories(folder, failed);
+    if (failed || !std::filesystem::is_directory(folder, failed)) {
+        return {};
+    }
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, failed);
+    return folder.string();
 }
 
 }  // namespace zarn

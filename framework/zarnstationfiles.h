@@ -16,6 +16,11 @@ std::vector<std::string> StationFileFolders();
 // write it). A name with a folder of its own is taken as given.
 std::string LocateStationFile(const std::string &name);
 
+// The station's state folder, $XDG_STATE_HOME/Quillfen (~/.local/state/Quillfen): made when
+// missing and kept private to the user (crash reports, the session journal). Empty when there
+// is no home to keep it in, or it cannot be made.
+std::string StationStateFolder();
+
 }  // namespace zarn
 
 #endif

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <filesystem>
 
+#include "zarnstationfiles.h"
+
 namespace {
 
 // The journal's layout; a file with another is not ours to read.
@@ -61,15 +63,8 @@ void RemoveWithSidecars(const std::string &path) {
 }  // namespace
 
 std::string CZARN30Journal::DefaultPath() {
-    std::string base;
-    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state) {
-        base = state;
-    } else if (const char *home = std::getenv("HOME"); home && *home) {
-        base = std::string(home) + "/.local/state";
-    } else {
-        base = ".";
-    }
-    return base + "/Quillfen/ZARNTollgate-session.db";
+    const std::string folder = zarn::StationStateFolder();
+    return (folder.empty() ? std::string(".") : folder) + "/ZARNTollgate-session.db";
 }
 
 std::string CZARN30Journal::KeyOf(const std::string &customer, const std::string &media,

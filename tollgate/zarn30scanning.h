@@ -109,6 +109,8 @@ private:
     void SettleWrites(const std::vector<CZARN10TreeVolume *> &items);
     void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
     void WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &waiting);
+    // "WHAT: N written, M refused", said and logged.
+    void SayWrittenAndRefused(const char *what, std::size_t written, std::size_t refused);
     bool ConfirmsSlot(const std::string &customer, const std::string &media,
                       const std::string &volume) const;
     int Direction() const { return m_doc.IsPickMode() ? 1 : 0; }

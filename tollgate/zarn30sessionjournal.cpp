@@ -110,11 +110,6 @@ void CZARN30MainLogic::WriteRestoredScans(const std::vector<CZARN30JournalScan> 
     }
     progress.Stop();
     m_doc.journal->Settle(settled);
-    qCInfo(lcServerUpdate).noquote()
-        << "interrupted session restored:" << written << "volumes written," << refused << "refused";
-    char said[120];
-    std::snprintf(said, sizeof said, "Interrupted session: %zu written, %zu refused", written,
-                  refused);
-    m_speaker.Speak(said);
+    SayWrittenAndRefused("Interrupted session", written, refused);
     results.Display(0, nullptr);
 }

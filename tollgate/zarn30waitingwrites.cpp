@@ -55,13 +55,16 @@ void CZARN30MainLogic::WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &wai
         }
     }
     waiting = std::move(left);
-    qCInfo(lcServerUpdate).noquote()
-        << "server reached again:" << written << "volumes written," << refused << "refused";
-    char said[120];
-    std::snprintf(said, sizeof said, "Server reached again: %zu written, %zu refused", written,
-                  refused);
-    m_speaker.Speak(said);
+    SayWrittenAndRefused("Server reached again", written, refused);
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+}
+
+void CZARN30MainLogic::SayWrittenAndRefused(const char *what, std::size_t written,
+                                            std::size_t refused) {
+    char said[160];
+    std::snprintf(said, sizeof said, "%s: %zu written, %zu refused", what, written, refused);
+    qCInfo(lcServerUpdate).noquote() << said;
+    m_speaker.Speak(said);
 }
 
 void CZARN30MainLogic::ShowWaitingResults() {

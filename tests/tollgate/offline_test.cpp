@@ -60,13 +60,7 @@ protected:
         doc->settings.block.realTimeUpdate = 1;
         doc->settings.operationType = 1;  // Query: each scan completes its move
         doc->settings.scanMode = 0;
-        speaker.Start(
-            [this]() {
-                auto made = std::make_unique<RecordingVoice>();
-                voice = made.get();
-                return made;
-            },
-            ui);
+        voice = StartRecordingSpeaker(speaker, ui);
         logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
         AddLibraryToVault();
     }

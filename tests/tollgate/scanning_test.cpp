@@ -38,13 +38,7 @@ protected:
             return;
         }
         doc->queryExceptions.SetPath((folder.Path() / "QueryExceptions.txt").string());
-        speaker.Start(
-            [this]() {
-                auto made = std::make_unique<RecordingVoice>();
-                voice = made.get();
-                return made;
-            },
-            ui);
+        voice = StartRecordingSpeaker(speaker, ui);
         logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
         logic->Logon();
         voice->spoken.clear();

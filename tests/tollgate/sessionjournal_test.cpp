@@ -126,13 +126,7 @@ protected:
         doc->settings.block.realTimeUpdate = 0;
         doc->settings.operationType = 1;  // Query
         doc->settings.scanMode = 0;
-        speaker.Start(
-            [this]() {
-                auto made = std::make_unique<RecordingVoice>();
-                voice = made.get();
-                return made;
-            },
-            ui);
+        voice = StartRecordingSpeaker(speaker, ui);
     }
     // Scans A00001 and A00009 into the vault in a session that is then cut short.
     void ScanAndStop() {

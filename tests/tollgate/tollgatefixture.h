@@ -12,6 +12,7 @@
 #include "scripteduiservices.h"
 #include "serverfixture.h"
 #include "zarn30doc.h"
+#include "zarn30speaker.h"
 #include "zarnadmin.h"
 #include "zarnheadless.h"
 #include "zarnsession.h"
@@ -72,6 +73,19 @@ protected:
         return doc->AddRepository(&LibraryToVault(), &progress, useFilters);
     }
 };
+
+// Starts the speaker with a voice that records what it is told; that voice.
+inline RecordingVoice *StartRecordingSpeaker(CZARN30Speaker &speaker, UiServices &ui) {
+    RecordingVoice *voice = nullptr;
+    speaker.Start(
+        [&voice]() {
+            auto made = std::make_unique<RecordingVoice>();
+            voice = made.get();
+            return made;
+        },
+        ui);
+    return voice;
+}
 
 }  // namespace zarn::test
 
