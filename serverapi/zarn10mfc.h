@@ -101,6 +101,9 @@ public:
     int WasCancelled(int reset);
     // The owner's answer to a scan, shown in the scan dialog that is open (none: nothing).
     void ShowScanAnswer(const zarn::ScanAnswer &answer);
+    // The store's own words for its last failure (a full disk, a read-only file, a rule that
+    // refused a write, the connection's error): what a result code alone does not say.
+    std::string LastStoreError() const;
 
     // For the library's own dialogs and tools.
     zarn::ServerSession *Session();

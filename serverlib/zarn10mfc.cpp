@@ -749,6 +749,10 @@ CZARN10RC CZARN10MFC::Put(const char *label, const char *text2, const char *text
          Text(text3), code, Big(quantity), Text(text)});
 }
 
+std::string CZARN10MFC::LastStoreError() const {
+    return m_session->store ? m_session->store->LastError() : std::string();
+}
+
 int CZARN10MFC::WasCancelled(int reset) {
     const int cancelled = m_session->cancelled ? 1 : 0;
     if (reset) {

@@ -256,6 +256,7 @@ void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
     }
     if (IsSettled(code)) {
         // Refused: the scan stays listed, and "&Update Server" tries it again.
+        LogRefusedWrite(item, FailureReason(code, m_doc.server));
         m_speaker.Speak(CZARN10RC(code).Get());
         return;
     }

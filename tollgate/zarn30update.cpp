@@ -4,6 +4,7 @@
 
 #include "zarn10treerepository.h"
 #include "zarnfields.h"
+#include "zarnstationlog.h"
 
 CZARN30VolumeRecord::CZARN30VolumeRecord(const std::string &customerId, const std::string &mediaId,
                                          const std::string &serial)
@@ -118,6 +119,18 @@ CZARN30JournalScan JournalScanOf(const CZARN10TreeVolume &item, int direction, i
 bool IsSettled(uint8_t result) {
     return result != kZarnServerUnavailable && result != kZarnDatabaseBusy &&
            result != kZarnNotLoggedOn;
+}
+
+std::string FailureReason(uint8_t result, const CZARN10MFC &server) {
+    const bool vague = result == kZarnDatabaseError || result == kZarnServerUnavailable ||
+                       result == kZarnDatabaseBusy;
+    return vague ? server.LastStoreError() : std::string();
+}
+
+void LogRefusedWrite(const CZARN10TreeVolume &item, const std::string &reason) {
+    qCWarning(lcServerUpdate).noquote()
+        << "write refused:" << item.GetDisplayKey().c_str() << "-" << CZARN10RC(item.result).Get()
+        << (reason.empty() ? "" : "(" + reason + ")").c_str();
 }
 
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,

@@ -43,6 +43,13 @@ CZARN30JournalScan JournalScanOf(const CZARN10TreeVolume &item, int direction, i
 // could not be reached or was busy, after which the write is still owed.
 bool IsSettled(uint8_t result);
 
+// What the store said of a failed write, for the codes that do not say it themselves (a
+// database error, a server that cannot be reached or is busy); empty for the others.
+std::string FailureReason(uint8_t result, const CZARN10MFC &server);
+// The station's log line for a write the server refused: the volume, the code's text and the
+// reason.
+void LogRefusedWrite(const CZARN10TreeVolume &item, const std::string &reason);
+
 // Updates one To-Scan item in a direction (0 destination, 1 origin); returns the result code.
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
                      int checkRepository, int scannedOut);

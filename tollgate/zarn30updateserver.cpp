@@ -18,15 +18,20 @@ const char kScanErrorWarningText[] =
 
 namespace {
 
-void LogWrite(const CZARN10TreeVolume &item, std::size_t &written, std::size_t &refused) {
+// The volume's key, and the store's own reason when its code does not say it.
+std::string Described(const CZARN10TreeVolume &item, const std::string &reason) {
+    return item.GetDisplayKey() + (reason.empty() ? "" : " (" + reason + ")");
+}
+
+void LogWrite(const CZARN10TreeVolume &item, const std::string &reason, std::size_t &written,
+              std::size_t &refused) {
     const CZARN10RC result(item.result);
     if (result.IsOK(1)) {  // "no change" is no refusal
         ++written;
         return;
     }
     ++refused;
-    qCWarning(lcServerUpdate).noquote()
-        << "write refused:" << item.GetDisplayKey().c_str() << "-" << result.Get();
+    LogRefusedWrite(item, reason);
 }
 
 }  // namespace
@@ -72,8 +77,9 @@ void CZARN30MainLogic::UpdateServer() {
         UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
         SettleWrites(scanned);
         for (CZARN10TreeVolume *item : scanned) {
-            results.Add(item->result, "%s", item->GetDisplayKey().c_str());
-            LogWrite(*item, written, refused);
+            const std::string reason = FailureReason(item->result, m_doc.server);
+            results.Add(item->result, "%s", Described(*item, reason).c_str());
+            LogWrite(*item, reason, written, refused);
         }
         progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));
     }
