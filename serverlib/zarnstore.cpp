@@ -141,6 +141,10 @@ uint8_t Store::Run(QSqlQuery &query, const QString &sql, const QVariantList &bin
 }
 
 uint8_t Store::RunOnce(QSqlQuery &query, const QString &sql, const QVariantList &bindings) {
+    if (!m_database.isOpen()) {
+        ++m_statementFailures;
+        return kZarnServerUnavailable;  // broken and not back: the last try's error stands
+    }
     m_readsRun += sql.startsWith("SELECT") ? 1 : 0;
     // A statement left open after its rows were read would keep SQLite on an old snapshot:
     // close them all before the next one runs.
@@ -204,6 +208,9 @@ uint8_t Store::InTransaction(const std::function<uint8_t()> &work) {
     // SQLite: take the write lock at the start, so that a station waits its turn (up to the
     // busy timeout) instead of failing when it would turn its read into a write.
     const bool sqlite = m_backend == Backend::SQLite;
+    if (sqlite && !m_sqlite) {
+        return kZarnServerUnavailable;  // the file could not be opened again
+    }
     const auto sqliteCommand = [this](const char *sql) {
         FinishStatements();
         const int done = m_sqlite->Prepared(sql).Done();

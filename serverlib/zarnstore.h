@@ -190,6 +190,7 @@ private:
     ConnectionSettings m_settings;
     ReconnectSchedule m_reconnect;
     bool m_resilient = false;  // inside Resilient
+    bool m_connected = false;  // opened once: opening again never makes a store
     std::function<bool()> m_afterCommit;
     QSqlDatabase m_database;
     std::string m_lastError;

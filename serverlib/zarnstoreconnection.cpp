@@ -82,12 +82,14 @@ uint8_t Store::Connect(std::string &error) {
         const std::string path =
             settings.database.empty() ? DefaultDatabasePath() : settings.database;
         std::error_code ignored;
+        // Reading never makes a store (a name mistyped must not leave an empty one behind),
+        // and neither does opening again a store whose file has gone.
+        if ((settings.readOnly || m_connected) &&
+            !std::filesystem::is_regular_file(path, ignored)) {
+            error = "there is no store at " + path;
+            return kZarnServerUnavailable;
+        }
         if (settings.readOnly) {
-            // Reading never makes a store: a name mistyped must not leave an empty one behind.
-            if (!std::filesystem::is_regular_file(path, ignored)) {
-                error = "there is no store at " + path;
-                return kZarnServerUnavailable;
-            }
             db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500;QSQLITE_OPEN_READONLY");
         } else {
             std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
@@ -142,6 +144,7 @@ uint8_t Store::Connect(std::string &error) {
             return failed;
         }
     }
+    m_connected = true;
     return kZarnOK;
 }
 

@@ -1,12 +1,14 @@
 // A connection that breaks: made again within a call's wait, and a write whose answer was lost
 // on the way stored once and reported written, on both stores; a PostgreSQL server restarted
 // in the middle of a station's writes loses none of them.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QSqlQuery>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "serverfixture.h"
@@ -170,6 +172,33 @@ TEST_P(LostAnswerTest, AVolumeAddedWhoseAnswerWasLostIsAddedOnce) {
 }
 
 ZARN_ON_BOTH_BACKENDS(LostAnswerTest);
+
+TEST(EmbeddedReconnectTest, AStoreFileThatIsGoneIsNeitherMadeAnewNorACrash) {
+    TestServer server(Backend::SQLite);
+    ASSERT_TRUE(server.Available());
+    server.BuildSmallWorld();
+    const std::string path = server.Settings().database;
+    auto station = std::make_unique<CZARN10MFC>(0);
+    station->SetLogonDetails("", 0, "station", "");
+    station->Session()->settings.database = path;
+    station->Session()->settings.reconnectWait = std::chrono::milliseconds(100);
+    ASSERT_TRUE(station->Logon(0).IsOK(0));
+    ZARNVOLSEx record{};
+    ASSERT_TRUE(station->Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
+    station->Session()->store->SetAfterCommit([&path]() {
+        for (const char *suffix : {"", "-wal", "-shm"}) {
+            std::remove((path + suffix).c_str());
+        }
+        return true;
+    });
+    record.locations[0].slot = 41;
+    EXPECT_EQ(station->Update(&record).Code(), kZarnServerUnavailable);
+    station->Session()->store->SetAfterCommit(nullptr);
+    record.locations[0].slot = 42;
+    EXPECT_EQ(station->Update(&record).Code(), kZarnServerUnavailable) << "and again, at once";
+    EXPECT_FALSE(std::filesystem::exists(path)) << "no empty store in its place";
+    EXPECT_THAT(station->LastStoreError(), ::testing::HasSubstr("there is no store at"));
+}
 
 TEST(ServerRestartTest, APostgresServerRestartedDuringWritesLosesNone) {
     if (PostgresTestCluster().host.empty()) {
