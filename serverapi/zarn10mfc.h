@@ -32,6 +32,9 @@ public:
     // No host: the embedded store (ZARNDATABASE, else the per-user data folder). A host: the
     // PostgreSQL server there, port 5432 when 0.
     void SetLogonDetails(const char *host, unsigned port, const char *user, const char *password);
+    // How long a call waits for a broken connection to come back (from the next log-on);
+    // 5,000 ms unless set.
+    void SetReconnectWait(unsigned milliseconds);
     CZARN10RC Logon(int flags);
     // Asked once for the password when a server refuses a log-on without one (none in the URL,
     // PGPASSWORD or ~/.pgpass); empty for no answer. Without it a refusal stays a refusal.

@@ -149,6 +149,10 @@ void CZARN10MFC::SetLogonDetails(const char *host, unsigned port, const char *us
     m_session->settings.password = password ? password : "";
 }
 
+void CZARN10MFC::SetReconnectWait(unsigned milliseconds) {
+    m_session->settings.reconnectWait = std::chrono::milliseconds(milliseconds);
+}
+
 bool CZARN10MFC::IsLoggedOn() const {
     return m_session->store != nullptr;
 }

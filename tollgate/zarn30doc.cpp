@@ -13,6 +13,8 @@ const char kExitUnprocessedText[] =
     "If you exit now you will lose %d scanned volumes, are you sure you want to exit?";
 const char kReloadUnprocessedText[] =
     "If you reload you will lose %d processed volumes, do you still want to reload?";
+constexpr unsigned kScanReconnectWaitMs = 300;
+
 const char kUnprintedText[] = "You have not printed receipts, are you sure you want to continue?";
 
 CZARN30Doc::CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui,
@@ -21,6 +23,9 @@ CZARN30Doc::CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui,
     server.SetProgramID(3);
     server.SetLogonDetails(logon.host.c_str(), logon.port, logon.user.c_str(),
                            logon.password.c_str());
+    // A scan does not wait long for the server: what cannot be written at once waits in the
+    // session journal and is written when the server is back.
+    server.SetReconnectWait(kScanReconnectWaitMs);
     settings.Read(profile);
     for (CSpeechVariable &variable : speechVariables) {
         variable.ReadFormat(profile);
