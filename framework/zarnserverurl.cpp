@@ -9,7 +9,9 @@ namespace {
 
 // "name" or "name:port" of a list: a host name or IPv4 address, a port from 1 to 65535.
 bool IsListedHost(const QString &entry) {
-    static const QRegularExpression pattern("^[A-Za-z0-9._-]+(:([0-9]{1,5}))?$");
+    // Anchored at both ends of the whole text: "$" alone would let a name end in a line feed.
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern("[A-Za-z0-9._-]+(:([0-9]{1,5}))?"));
     const QRegularExpressionMatch match = pattern.match(entry);
     if (!match.hasMatch()) {
         return false;
