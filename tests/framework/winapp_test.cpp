@@ -129,9 +129,10 @@ TEST(ProgramIdentity, TheDesktopFileNameIsTheInstalledEntrysName) {
 }
 
 TEST_F(WinAppTest, ServerAddressesThatAreNotUrlsLeaveEveryPartEmpty) {
-    for (const char *text : {"http://user:pw@host:99999/", "pgsql://[::1", "http://:5432/",
-                             "has space:12", "", "pgsql://a,,b/", "pgsql://a:99999,b/",
-                             "pgsql://a,b c/", "pgsql://a,b:0/", "pgsql://a;port=1,b/"}) {
+    for (const char *text :
+         {"http://user:pw@host:99999/", "pgsql://[::1", "http://:5432/", "has space:12", "",
+          "pgsql://a,,b/", "pgsql://a:99999,b/", "pgsql://a,b c/", "pgsql://a,b:0/",
+          "pgsql://a;port=1,b/", "pgsql://a\n,b/"}) {
         const ServerAddress address = ParseServerUrl(text);
         EXPECT_EQ(address.host, "") << text;
         EXPECT_EQ(address.port, 0) << text;
