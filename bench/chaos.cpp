@@ -335,8 +335,8 @@ int RunDay(const ChaosOptions &options) {
     for (const auto &[failed, count] : tally.failures) {
         std::printf("    %ld answered %s\n", count, CZARN10RC(static_cast<uint8_t>(failed)).Get());
     }
-    const bool passed =
-        acknowledged > 0 && lost == 0 && duplicated == 0 && unanswered <= stations.kills;
+    const bool passed = acknowledged > 0 && lost == 0 && duplicated == 0 &&
+                        unanswered <= stations.kills + tally.unknown;
     std::printf(passed ? "PASSED\n" : "FAILED\n");
     return passed ? 0 : 1;
 }
