@@ -6,8 +6,10 @@
 #include <unordered_map>
 
 #include "zarn10treemedia.h"
+#include "zarn30journal.h"
 #include "zarn30update.h"
 #include "zarnfields.h"
+#include "zarnstationlog.h"
 
 const char kExitUnprocessedText[] =
     "If you exit now you will lose %d scanned volumes, are you sure you want to exit?";
@@ -283,12 +285,45 @@ int CZARN30Doc::AutoComplete(CZARN10RCList &results) {
         ++scannedCount;
         // Scanned first: an item updated in an earlier run is written again, not skipped.
         item->state = 1;
+        JournalMove(*item);
         const uint8_t code = UpdateVolume(*item, server, direction, 1, IsPickMode() ? 1 : 0);
+        SettleMoves({item});
         results.Add(code, "%s", item->GetDisplayKey().c_str());
         failed += code != kZarnOK ? 1 : 0;
     }
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
     return failed;
+}
+
+bool CZARN30Doc::JournalMove(const CZARN10TreeVolume &item) {
+    if (!journal) {
+        return true;
+    }
+    CZARN30JournalScan scan = JournalScanOf(item, IsPickMode() ? 1 : 0, 1, IsPickMode() ? 1 : 0);
+    if (journal->RecordScan(scan)) {
+        return true;
+    }
+    qCWarning(lcServerUpdate).noquote()
+        << "session journal" << journal->Path().c_str() << "-" << journal->LastError().c_str();
+    return false;
+}
+
+bool CZARN30Doc::SettleMoves(const std::vector<CZARN10TreeVolume *> &items) {
+    if (!journal) {
+        return true;
+    }
+    std::vector<std::string> settled;
+    for (const CZARN10TreeVolume *item : items) {
+        if (item->updated || IsSettled(item->result)) {
+            settled.push_back(CZARN30Journal::KeyOf(item->GetCustomerId(), item->GetMediaId(),
+                                                    item->volumeSerial));
+        }
+    }
+    if (journal->Settle(settled)) {
+        return true;
+    }
+    qCWarning(lcServerUpdate).noquote() << "session journal" << journal->LastError().c_str();
+    return false;
 }
 
 std::vector<int> CZARN30Doc::FilterToScan(

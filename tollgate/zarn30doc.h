@@ -108,6 +108,11 @@ public:
     // Marks every unscanned item scanned and writes it; each item's result goes to results.
     // Returns how many writes failed (those items stay scanned and not updated).
     int AutoComplete(CZARN10RCList &results);
+    // The session journal's side of a scan: the move the item owes recorded (before it is
+    // answered), and the items whose writes ended settled. True without a journal; false
+    // (with the reason logged) when the journal could not take it.
+    bool JournalMove(const CZARN10TreeVolume &item);
+    bool SettleMoves(const std::vector<CZARN10TreeVolume *> &items);
     // The To-Scan list's filters: items not scanned that pass become state 0 and their
     // positions in the list are returned in order; the others become state 3 (hidden).
     // Skipped items (state 2) that pass are returned too, and keep their state.

@@ -250,7 +250,7 @@ void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
     }
     const uint8_t code =
         UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-    SettleWrites({&item});
+    m_doc.SettleMoves({&item});
     if (code == kZarnOK) {
         return;
     }

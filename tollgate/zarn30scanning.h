@@ -104,9 +104,9 @@ private:
     CZARN10RC SpeakLocation(CZARN10TreeVolume *item, const char key[kZarnVolumeKeyWidth]);
     void RunScanDialog(const char *title, unsigned volume, unsigned control, unsigned zoneSlot);
     void UpdateScanned(CZARN10TreeVolume &item);
-    // The session journal: a scan recorded before it is answered, and writes that ended.
+    // A scan recorded in the session journal before it is answered; a journal that cannot
+    // take it is said once.
     void JournalScan(const CZARN10TreeVolume &item);
-    void SettleWrites(const std::vector<CZARN10TreeVolume *> &items);
     void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
     void WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &waiting);
     // "WHAT: N written, M refused", said and logged.

@@ -15,35 +15,9 @@ const char kJournalFailedText[] =
     "The session journal cannot be written: scans are kept in memory only";
 
 void CZARN30MainLogic::JournalScan(const CZARN10TreeVolume &item) {
-    if (!m_doc.journal) {
-        return;
-    }
-    CZARN30JournalScan scan = JournalScanOf(item, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-    if (m_doc.journal->RecordScan(scan)) {
-        return;
-    }
-    qCWarning(lcServerUpdate).noquote() << "session journal" << m_doc.journal->Path().c_str() << "-"
-                                        << m_doc.journal->LastError().c_str();
-    if (!m_journalFailureSaid) {
+    if (!m_doc.JournalMove(item) && !m_journalFailureSaid) {
         m_journalFailureSaid = true;
         m_speaker.Speak(kJournalFailedText);
-    }
-}
-
-void CZARN30MainLogic::SettleWrites(const std::vector<CZARN10TreeVolume *> &items) {
-    if (!m_doc.journal) {
-        return;
-    }
-    std::vector<std::string> settled;
-    for (const CZARN10TreeVolume *item : items) {
-        if (item->updated || IsSettled(item->result)) {
-            settled.push_back(CZARN30Journal::KeyOf(item->GetCustomerId(), item->GetMediaId(),
-                                                    item->volumeSerial));
-        }
-    }
-    if (!m_doc.journal->Settle(settled)) {
-        qCWarning(lcServerUpdate).noquote()
-            << "session journal" << m_doc.journal->LastError().c_str();
     }
 }
 

@@ -75,7 +75,7 @@ void CZARN30MainLogic::UpdateServer() {
             }
         }
         UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-        SettleWrites(scanned);
+        m_doc.SettleMoves(scanned);
         for (CZARN10TreeVolume *item : scanned) {
             const std::string reason = FailureReason(item->result, m_doc.server);
             results.Add(item->result, "%s", Described(*item, reason).c_str());

@@ -40,7 +40,7 @@ void CZARN30MainLogic::WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &wai
     }
     const std::vector<CZARN10TreeVolume *> rest(waiting.begin() + 1, waiting.end());
     UpdateVolumes(rest, m_doc.server, Direction(), 1, scannedOut);
-    SettleWrites(waiting);
+    m_doc.SettleMoves(waiting);
     std::size_t written = 0;
     std::size_t refused = 0;
     std::vector<CZARN10TreeVolume *> left;

@@ -137,6 +137,15 @@ TEST_P(OfflineScanningTest, WaitingWritesReachTheServerWithoutAnotherScan) {
               1);
 }
 
+TEST_P(OfflineScanningTest, AutoCompletedVolumesThatCannotBeWrittenAreKeptInTheJournal) {
+    ASSERT_TRUE(cluster->Command("halt"));
+    CZARN10RCList results;
+    EXPECT_EQ(doc->AutoComplete(results), 4) << "every write failed";
+    std::vector<CZARN30JournalScan> kept;
+    ASSERT_TRUE(journal.Unwritten(kept));
+    EXPECT_EQ(kept.size(), 4u) << "what was marked done and not written survives a kill";
+}
+
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, OfflineScanningTest,
                          ::testing::Values(::zarn::Backend::PostgreSQL), ::zarn::test::BackendName);
 
