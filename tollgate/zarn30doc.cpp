@@ -300,12 +300,23 @@ bool CZARN30Doc::JournalMove(const CZARN10TreeVolume &item) {
         return true;
     }
     CZARN30JournalScan scan = JournalScanOf(item, IsPickMode() ? 1 : 0, 1, IsPickMode() ? 1 : 0);
+    scan.server = ServerId();
     if (journal->RecordScan(scan)) {
         return true;
     }
     qCWarning(lcServerUpdate).noquote()
         << "session journal" << journal->Path().c_str() << "-" << journal->LastError().c_str();
     return false;
+}
+
+const std::string &CZARN30Doc::ServerId() {
+    if (m_serverId.empty()) {
+        ZARNSERVERID id{};
+        if (server.Get(&id).IsOK(0)) {
+            m_serverId = zarn::ReadField(id.serverId);
+        }
+    }
+    return m_serverId;
 }
 
 bool CZARN30Doc::SettleMoves(const std::vector<CZARN10TreeVolume *> &items) {

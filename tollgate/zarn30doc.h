@@ -112,6 +112,10 @@ public:
     // answered), and the items whose writes ended settled. True without a journal; false
     // (with the reason logged) when the journal could not take it.
     bool JournalMove(const CZARN10TreeVolume &item);
+    // The id of the server logged on to (its meta "server_id"), read once per log-on: the
+    // journal's moves are owed to it and to no other.
+    const std::string &ServerId();
+    void ForgetServerId() { m_serverId.clear(); }
     bool SettleMoves(const std::vector<CZARN10TreeVolume *> &items);
     // The To-Scan list's filters: items not scanned that pass become state 0 and their
     // positions in the list are returned in order; the others become state 3 (hidden).
@@ -149,6 +153,7 @@ private:
     bool PassesFilters(const CZARN10TreeVolume &volume, int useFilters) const;
     zarn::Profile &m_profile;
     zarn::UiServices &m_ui;
+    std::string m_serverId;
     // The To-Scan items by key, so that a scan finds its item without walking the list (each
     // item also carries a mark of its own: adding a node of a million asks no table).
     CZARN30KeyIndex m_byKey;

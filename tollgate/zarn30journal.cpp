@@ -13,11 +13,11 @@
 namespace {
 
 // The journal's layout; a file with another is not ours to read.
-constexpr int kJournalVersion = 1;
+constexpr int kJournalVersion = 2;
 
 const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS scans (sequence INTEGER PRIMARY KEY, at INTEGER NOT NULL,"
-    " customer TEXT NOT NULL, media TEXT NOT NULL, volume TEXT NOT NULL,"
+    " server TEXT NOT NULL, customer TEXT NOT NULL, media TEXT NOT NULL, volume TEXT NOT NULL,"
     " repository TEXT NOT NULL, slot INTEGER NOT NULL, container INTEGER NOT NULL,"
     " scanned_out INTEGER NOT NULL, settled INTEGER NOT NULL DEFAULT 0);"
     "CREATE INDEX IF NOT EXISTS unsettled ON scans (customer, media, volume) WHERE settled = 0;";
@@ -113,7 +113,8 @@ bool CZARN30Journal::Open(const std::string &path, std::string &error) {
             m_error = "the journal was written by another version of the program";
         }
     }
-    ok = ok && Execute(kSchema) && Execute("PRAGMA user_version = 1");
+    ok = ok && Execute(kSchema) &&
+         Execute(("PRAGMA user_version = " + std::to_string(kJournalVersion)).c_str());
     if (!ok) {
         error = m_error.empty() && m_db ? sqlite3_errmsg(m_db) : m_error;
         if (error.empty()) {
@@ -127,19 +128,20 @@ bool CZARN30Journal::Open(const std::string &path, std::string &error) {
 
 bool CZARN30Journal::RecordScan(CZARN30JournalScan &scan) {
     Statement insert(m_db,
-                     "INSERT INTO scans (at, customer, media, volume, repository, slot,"
-                     " container, scanned_out) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+                     "INSERT INTO scans (at, server, customer, media, volume, repository, slot,"
+                     " container, scanned_out) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     if (!insert.Ready()) {
         return Failed("recording a scan");
     }
     insert.Bind(1, static_cast<int64_t>(std::time(nullptr)))
-        .Bind(2, scan.customer)
-        .Bind(3, scan.media)
-        .Bind(4, scan.volume)
-        .Bind(5, scan.repository)
-        .Bind(6, int64_t{scan.slot})
-        .Bind(7, int64_t{scan.container})
-        .Bind(8, int64_t{scan.scannedOut});
+        .Bind(2, scan.server)
+        .Bind(3, scan.customer)
+        .Bind(4, scan.media)
+        .Bind(5, scan.volume)
+        .Bind(6, scan.repository)
+        .Bind(7, int64_t{scan.slot})
+        .Bind(8, int64_t{scan.container})
+        .Bind(9, int64_t{scan.scannedOut});
     if (insert.Step() != SQLITE_DONE) {
         return Failed("recording a scan");
     }
@@ -179,7 +181,7 @@ bool CZARN30Journal::Unwritten(std::vector<CZARN30JournalScan> &scans) {
     scans.clear();
     Statement read(m_db,
                    "SELECT sequence, customer, media, volume, repository, slot, container,"
-                   " scanned_out FROM scans WHERE settled = 0 ORDER BY sequence");
+                   " scanned_out, server FROM scans WHERE settled = 0 ORDER BY sequence");
     int step = SQLITE_ERROR;
     while ((step = read.Step()) == SQLITE_ROW) {
         CZARN30JournalScan &scan = scans.emplace_back();
@@ -191,6 +193,7 @@ bool CZARN30Journal::Unwritten(std::vector<CZARN30JournalScan> &scans) {
         scan.slot = static_cast<int>(read.Int(5));
         scan.container = static_cast<int>(read.Int(6));
         scan.scannedOut = static_cast<int>(read.Int(7));
+        scan.server = read.Text(8);
     }
     if (step != SQLITE_DONE) {
         scans.clear();  // never half of them

@@ -14,6 +14,7 @@ struct sqlite3;
 // A scanned volume's move, as the server update writes it.
 struct CZARN30JournalScan {
     int64_t sequence = 0;  // the order of the scans
+    std::string server;    // the id of the server the move is owed to
     std::string customer, media, volume;
     std::string repository;
     int slot = 0;

@@ -92,6 +92,7 @@ intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
 }
 
 void CZARN30MainLogic::Logon() {
+    m_doc.ForgetServerId();  // perhaps another server now
     const CZARN10RC result = m_doc.server.Logon(0);
     if (!result.IsOK(0)) {
         m_speaker.Speak(result.Get());

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "zarn10rclist.h"
@@ -121,7 +122,7 @@ private:
     CZARN10RCList m_waitingResults;  // refusals of waiting writes, until they can be shown
     bool m_scanDialogOpen = false;
     bool m_writingWaiting = false;
-    bool m_restoreOffered = false;
+    std::set<std::string> m_restoreOfferedFor;  // server ids: offered once per run each
     bool m_journalFailureSaid = false;
 };
 

@@ -1,6 +1,7 @@
 // The scanning's side of the session journal: each accepted scan recorded before it is
 // answered, each write that ended marked, and the scans an interrupted session left unwritten
 // offered at the next start.
+#include <algorithm>
 #include <cstdio>
 
 #include "zarn10progresswnd.h"
@@ -28,10 +29,11 @@ void CZARN30MainLogic::OfferRestore() {
                       zarn::kBoxOk | zarn::kBoxIconWarning);
         journalNotice.clear();
     }
-    if (!m_doc.journal || m_restoreOffered) {
+    // Offered at the first log-on to each server: later log-ons in the run would offer the
+    // session's own scans, which are its lists' to write.
+    if (!m_doc.journal || !m_restoreOfferedFor.insert(m_doc.ServerId()).second) {
         return;
     }
-    m_restoreOffered = true;
     std::vector<CZARN30JournalScan> scans;
     if (!m_doc.journal->Unwritten(scans)) {
         const std::string aside = m_doc.journal->SetAside();
@@ -40,6 +42,21 @@ void CZARN30MainLogic::OfferRestore() {
                                  "); nothing of it was used. It is kept as " + aside;
         ui.MessageBox(text.c_str(), "Session Journal", zarn::kBoxOk | zarn::kBoxIconWarning);
         return;
+    }
+    // Only what is owed to this server is offered; moves owed to another wait for a log-on
+    // there.
+    const std::string here = m_doc.ServerId();
+    const std::size_t elsewhere = static_cast<std::size_t>(
+        std::count_if(scans.begin(), scans.end(),
+                      [&](const CZARN30JournalScan &scan) { return scan.server != here; }));
+    std::erase_if(scans, [&](const CZARN30JournalScan &scan) { return scan.server != here; });
+    if (elsewhere != 0) {
+        const std::string text = std::to_string(elsewhere) +
+                                 " scans of an interrupted session are owed to another server;"
+                                 " they are kept until this station logs on to it.";
+        qCInfo(lcServerUpdate).noquote() << text.c_str();
+        ui.MessageBox(text.c_str(), "Interrupted Session",
+                      zarn::kBoxOk | zarn::kBoxIconInformation);
     }
     if (scans.empty()) {
         return;

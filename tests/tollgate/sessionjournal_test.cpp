@@ -192,6 +192,22 @@ TEST_P(InterruptedSessionTest, ScansWrittenJustBeforeTheStopAreNotWrittenTwice) 
     EXPECT_EQ(Written(), 2) << "each move stored once";
 }
 
+TEST_P(InterruptedSessionTest, MovesOwedToAnotherServerAreNeverWrittenHere) {
+    ScanAndStop();
+    // The next start logs on to another server (another server id), volumes of the same names.
+    ASSERT_EQ(server.Admin().Run("UPDATE meta SET value = 'OTHER-SERVER' WHERE key = 'server_id'"),
+              0);
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerOk);
+    next.Logon();
+    ASSERT_EQ(ui.boxes.size(), 1u) << "no restore question";
+    EXPECT_EQ(ui.boxes[0].text,
+              "2 scans of an interrupted session are owed to another server; they are kept until "
+              "this station logs on to it.");
+    EXPECT_EQ(Written(), 0);
+    EXPECT_EQ(VolumesOf(journal).size(), 2u);
+}
+
 TEST_P(InterruptedSessionTest, NoSetsTheScansAsideAndSaysWhere) {
     ScanAndStop();
     CZARN30MainLogic next(*doc, speaker);
