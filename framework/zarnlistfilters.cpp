@@ -79,20 +79,33 @@ std::vector<int> ListSource::Rows(const CZARNListFilters &filters) {
     std::vector<int> rows;
     const int count = ItemCount();
     rows.reserve(static_cast<size_t>(count));
-    const auto &all = filters.All();
     for (int item = 0; item < count; ++item) {
-        bool passes = true;
-        for (const auto &[column, filter] : all) {
-            if (!filter.pattern.empty() && !FilterMatches(filter, CellText(item, column).c_str())) {
-                passes = false;
-                break;
-            }
-        }
-        if (passes) {
+        if (Shows(item, filters)) {
             rows.push_back(item);
         }
     }
     return rows;
+}
+
+bool ListSource::Shows(int item, const CZARNListFilters &filters) {
+    for (const auto &[column, filter] : filters.All()) {
+        if (!filter.pattern.empty() && !FilterMatches(filter, CellText(item, column).c_str())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RowOrder::Before(const ListSource &source, int a, int b) const {
+    if (column < 0) {
+        return a < b;
+    }
+    const SortKey keyA = source.Key(a, column);
+    const SortKey keyB = source.Key(b, column);
+    if (keyA != keyB) {
+        return ascending ? keyA < keyB : keyB < keyA;
+    }
+    return a < b;
 }
 
 void SortRows(const ListSource &source, std::vector<int> &rows, int column, int ascending) {
@@ -104,8 +117,12 @@ void SortRows(const ListSource &source, std::vector<int> &rows, int column, int 
     for (int item : rows) {
         keyed.emplace_back(source.Key(item, column), item);
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
-        return ascending ? a.first < b.first : b.first < a.first;
+    // Equal keys by item number, whatever order the rows came in.
+    std::sort(keyed.begin(), keyed.end(), [ascending](const auto &a, const auto &b) {
+        if (a.first != b.first) {
+            return ascending ? a.first < b.first : b.first < a.first;
+        }
+        return a.second < b.second;
     });
     for (size_t i = 0; i < rows.size(); ++i) {
         rows[i] = keyed[i].second;

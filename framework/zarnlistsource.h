@@ -40,13 +40,25 @@ public:
     // The items to show, in order, given the list's column filters; by default every item
     // whose cells pass the filters. Sources with rules of their own (hidden states) override.
     virtual std::vector<int> Rows(const CZARNListFilters &filters);
+    // Whether the item is one of Rows(filters), asked for an item that changed so that the
+    // list updates its row alone: by default whether its cells pass the filters.
+    virtual bool Shows(int item, const CZARNListFilters &filters);
     // What stays the same for an item while the source changes around it (its number may not:
     // a list that is sorted or emptied renumbers its items). The list keeps a row's selection
     // and place by it across refreshes.
     virtual uintptr_t ItemIdentity(int item) const { return static_cast<uintptr_t>(item); }
 };
 
-// The items of rows sorted by one column's keys, stable; descending when ascending is 0.
+// The order of a list's rows: by one column's keys (descending when ascending is 0), items of
+// equal keys by their numbers; by item number alone when column is negative. A total order, so
+// that a row's place can be found again without walking the list.
+struct RowOrder {
+    int column = -1;
+    int ascending = 1;
+    bool Before(const ListSource &source, int a, int b) const;
+};
+
+// The items of rows put in the order of one column's keys (see RowOrder).
 void SortRows(const ListSource &source, std::vector<int> &rows, int column, int ascending);
 
 }  // namespace zarn

@@ -1,5 +1,6 @@
 // Document and views: a document tells its views of changes with a hint (1 = the server
-// connection or tree changed, 2 = the lists changed), skipping the view that caused it.
+// connection or tree changed, 2 = the lists changed, 3 = some items of the lists changed, which
+// the document says), skipping the view that caused it.
 #ifndef ZARN_PLATFORM_ZARNDOCUMENT_H
 #define ZARN_PLATFORM_ZARNDOCUMENT_H
 
@@ -10,6 +11,7 @@ namespace zarn {
 
 constexpr intptr_t kHintConnectionChanged = 1;
 constexpr intptr_t kHintListsChanged = 2;
+constexpr intptr_t kHintItemsChanged = 3;
 
 class View {
 public:

@@ -49,6 +49,9 @@ public:
         if (m_script.scannerLines.empty()) {
             return false;
         }
+        if (m_script.beforeEachLine) {
+            m_script.beforeEachLine();
+        }
         line = m_script.scannerLines.front();
         m_script.scannerLines.pop_front();
         return true;

@@ -4,6 +4,7 @@
 #define ZARN_SERVERLIB_ZARNHEADLESS_H
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct HeadlessScript {
     // Scan dialogs: the lines scanned, then closed (cancelled when closeWithCancel).
     std::deque<std::string> scannerLines;
     bool closeWithCancel = false;
+    // Called before each line is scanned, once the line before it has been handled.
+    std::function<void()> beforeEachLine;
 
     // What was shown.
     std::vector<std::string> progressLog;  // "title:..", "line1:..", "line2:..", "pos:d/t"

@@ -60,6 +60,7 @@ CZARN10TreeVolume *CZARN30Doc::FindItem(const char key[kZarnVolumeKeyWidth]) con
 }
 
 void CZARN30Doc::Append(CZARN10TreeVolume *item) {
+    item->listIndex = static_cast<int32_t>(toScanList.size());
     toScanList.push_back(item);
     item->listed = 1;
     m_byKey.Insert(KeyOf(*item), item);
@@ -67,12 +68,34 @@ void CZARN30Doc::Append(CZARN10TreeVolume *item) {
 
 void CZARN30Doc::Unlist(CZARN10TreeVolume *item) {
     item->listed = 0;
+    item->listIndex = -1;
     m_byKey.Erase(KeyOf(*item));
+}
+
+void CZARN30Doc::NumberFrom(std::size_t first) {
+    for (std::size_t i = first; i < toScanList.size(); ++i) {
+        toScanList[i]->listIndex = static_cast<int32_t>(i);
+    }
+}
+
+int CZARN30Doc::ListIndexOf(const CZARN10TreeVolume *item) const {
+    const int32_t index = item ? item->listIndex : -1;
+    return index >= 0 && static_cast<std::size_t>(index) < toScanList.size() &&
+                   toScanList[static_cast<std::size_t>(index)] == item
+               ? index
+               : -1;
+}
+
+void CZARN30Doc::ItemsChanged(std::vector<CZARN10TreeVolume *> items) {
+    m_changedItems = std::move(items);
+    UpdateAllViews(nullptr, zarn::kHintItemsChanged);
+    m_changedItems.clear();
 }
 
 void CZARN30Doc::UnlistAll() {
     for (CZARN10TreeVolume *item : toScanList) {
         item->listed = 0;
+        item->listIndex = -1;
     }
     toScanList.clear();
     m_byKey.Clear();
@@ -192,12 +215,13 @@ void CZARN30Doc::ResetListsAfterUpdate() {
 }
 
 void CZARN30Doc::RemoveItem(CZARN10TreeVolume *item, int which) {
-    const auto at = std::find(toScanList.begin(), toScanList.end(), item);
-    if (at == toScanList.end()) {
+    const int index = ListIndexOf(item);
+    if (index < 0) {
         return;
     }
-    toScanList.erase(at);
+    toScanList.erase(toScanList.begin() + index);
     Unlist(item);
+    NumberFrom(static_cast<std::size_t>(index));
     (which == 0 ? toScanCount : scannedCount) -= 1;
     item->state = 0;
     if (expectedPick == item) {
@@ -271,6 +295,7 @@ CZARN10TreeVolume *CZARN30Doc::FirstUnscanned() {
 void CZARN30Doc::SkipNext() {
     if (CZARN10TreeVolume *item = FirstUnscanned()) {
         item->state = 2;
+        ItemsChanged({item});
     }
 }
 
@@ -341,29 +366,33 @@ std::vector<int> CZARN30Doc::FilterToScan(
     const std::function<bool(const CZARN10TreeVolume &)> &passes) {
     std::vector<int> rows;
     for (std::size_t i = 0; i < toScanList.size(); ++i) {
-        CZARN10TreeVolume *item = toScanList[i];
-        if (item->state == 2) {
-            // Skipped, and still to be picked: shown (and marked) while the filters pass it,
-            // and never hidden under state 3, which would forget the skip.
-            if (passes(*item)) {
-                rows.push_back(static_cast<int>(i));
-            }
-            continue;
-        }
-        if (item->state != 0 && item->state != 3) {
-            continue;
-        }
-        if (passes(*item)) {
-            if (item->state == 3 && i < m_firstUnscannedFrom) {
-                m_firstUnscannedFrom = i;
-            }
-            item->state = 0;
+        if (ShowsOnToScan(i, passes)) {
             rows.push_back(static_cast<int>(i));
-        } else {
-            item->state = 3;
         }
     }
     return rows;
+}
+
+bool CZARN30Doc::ShowsOnToScan(std::size_t index,
+                               const std::function<bool(const CZARN10TreeVolume &)> &passes) {
+    CZARN10TreeVolume *item = toScanList[index];
+    if (item->state == 2) {
+        // Skipped, and still to be picked: shown (and marked) while the filters pass it, and
+        // never hidden under state 3, which would forget the skip.
+        return passes(*item);
+    }
+    if (item->state != 0 && item->state != 3) {
+        return false;
+    }
+    if (!passes(*item)) {
+        item->state = 3;
+        return false;
+    }
+    if (item->state == 3 && index < m_firstUnscannedFrom) {
+        m_firstUnscannedFrom = index;
+    }
+    item->state = 0;
+    return true;
 }
 
 void CZARN30Doc::ClearSlotConfirmation() {

@@ -121,6 +121,9 @@ public:
     // positions in the list are returned in order; the others become state 3 (hidden).
     // Skipped items (state 2) that pass are returned too, and keep their state.
     std::vector<int> FilterToScan(const std::function<bool(const CZARN10TreeVolume &)> &passes);
+    // The same for the item at one place of the list: whether it is shown.
+    bool ShowsOnToScan(std::size_t index,
+                       const std::function<bool(const CZARN10TreeVolume &)> &passes);
     void ClearSlotConfirmation();
     // Mode 0: by key; mode 1: pick order (unless NoSort). Each sort is a new document order,
     // which the lists show instead of a column sort of their own.
@@ -142,6 +145,12 @@ public:
     void DeleteTree();
 
     bool InToScanList(const CZARN10TreeVolume *item) const { return item->listed != 0; }
+    // The item's place on the To-Scan list, or -1.
+    int ListIndexOf(const CZARN10TreeVolume *item) const;
+    // Tells the views that these items changed (their state, cells or write) and that entries
+    // may have been added to the error list's end: the lists update those rows alone.
+    void ItemsChanged(std::vector<CZARN10TreeVolume *> items);
+    const std::vector<CZARN10TreeVolume *> &ChangedItems() const { return m_changedItems; }
     // The To-Scan item with this 18-byte key (customer, media, volume, NUL-padded), or null.
     CZARN10TreeVolume *FindItem(const char key[kZarnVolumeKeyWidth]) const;
     bool IsPickMode() const { return settings.operationType == 0; }
@@ -160,6 +169,9 @@ private:
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
     void UnlistAll();
+    // The items' places from first on, after the list changed there.
+    void NumberFrom(std::size_t first);
+    std::vector<CZARN10TreeVolume *> m_changedItems;
     // No item before this index has state 0: FirstUnscanned resumes here. Whatever gives an
     // item state 0 again goes through the document and moves this back.
     std::size_t m_firstUnscannedFrom = 0;

@@ -127,6 +127,12 @@ std::vector<int> CZARN30ActiveSource::Rows(const zarn::CZARNListFilters &filters
         [&](const CZARN10TreeVolume &volume) { return Passes(filters, volume, 7); });
 }
 
+bool CZARN30ActiveSource::Shows(int item, const zarn::CZARNListFilters &filters) {
+    return m_doc.ShowsOnToScan(
+        static_cast<std::size_t>(item),
+        [&](const CZARN10TreeVolume &volume) { return Passes(filters, volume, 7); });
+}
+
 std::string CZARN30ScannedSource::ColumnTitle(int column) const {
     return kScannedTitles[column];
 }
@@ -164,12 +170,16 @@ zarn::CellStyle CZARN30ScannedSource::Style(int item, int) const {
 std::vector<int> CZARN30ScannedSource::Rows(const zarn::CZARNListFilters &filters) {
     std::vector<int> rows;
     for (size_t i = 0; i < m_doc.toScanList.size(); ++i) {
-        const CZARN10TreeVolume &volume = *m_doc.toScanList[i];
-        if (volume.state == 1 && Passes(filters, volume, 6)) {
+        if (Shows(static_cast<int>(i), filters)) {
             rows.push_back(static_cast<int>(i));
         }
     }
     return rows;
+}
+
+bool CZARN30ScannedSource::Shows(int item, const zarn::CZARNListFilters &filters) {
+    const CZARN10TreeVolume &volume = Volume(item);
+    return volume.state == 1 && Passes(filters, volume, 6);
 }
 
 std::string CZARN30ErrorSource::ColumnTitle(int column) const {

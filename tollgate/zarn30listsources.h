@@ -44,6 +44,7 @@ public:
     zarn::CellStyle Style(int item, int column) const override;
     // Items not scanned that pass the filters; the others are hidden (state 3).
     std::vector<int> Rows(const zarn::CZARNListFilters &filters) override;
+    bool Shows(int item, const zarn::CZARNListFilters &filters) override;
 };
 
 class CZARN30ScannedSource : public CZARN30VolumeSource {
@@ -55,6 +56,7 @@ public:
     std::string CellText(int item, int column) const override;
     zarn::CellStyle Style(int item, int column) const override;
     std::vector<int> Rows(const zarn::CZARNListFilters &filters) override;
+    bool Shows(int item, const zarn::CZARNListFilters &filters) override;
 };
 
 // Items are positions in the document's error list; "Sequence" is the position.

@@ -338,7 +338,9 @@ zarn::AnswerKind CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult,
         }
         m_doc.AddBadScan(key, result);
     }
-    m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    // The lists learn of this item and of the error added, not of the whole list.
+    m_doc.ItemsChanged(item ? std::vector<CZARN10TreeVolume *>{item}
+                            : std::vector<CZARN10TreeVolume *>{});
     if (result == kScanLocationError) {
         return kind;
     }
@@ -347,13 +349,15 @@ zarn::AnswerKind CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult,
         if (!spoken.IsOK(0)) {
             m_speaker.Speak(spoken.Get());
             m_doc.AddBadScan(key, kScanUndefined);
-            m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);
+            m_doc.ItemsChanged({});
             kind = zarn::AnswerKind::Refused;
         }
         return kind;
     }
-    if (item && !(item->volumeFlags & kZarnVolContainer) && m_doc.currentContainerNumber != -1) {
+    if (item && !(item->volumeFlags & kZarnVolContainer) && m_doc.currentContainerNumber != -1 &&
+        item->container != m_doc.currentContainerNumber) {
         item->container = m_doc.currentContainerNumber;
+        m_doc.ItemsChanged({item});
     }
     AnnounceNextPick();
     return kind;

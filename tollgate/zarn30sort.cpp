@@ -87,6 +87,7 @@ void CZARN30Doc::SortToScan(int mode) {
         sorted.push_back(toScanList[key.index]);
     }
     toScanList.swap(sorted);
+    NumberFrom(0);
     m_firstUnscannedFrom = 0;
     ++m_listOrder;
     UpdateAllViews(nullptr, zarn::kHintListsChanged);

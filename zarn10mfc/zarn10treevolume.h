@@ -25,7 +25,8 @@ public:
     CZARN10TreeMedia *media = nullptr;
     uint8_t state = 0;
     uint8_t updated = 0;
-    uint8_t listed = 0;  // on the program's To-Scan list (the document keeps it)
+    uint8_t listed = 0;      // on the program's To-Scan list (the document keeps it)
+    int32_t listIndex = -1;  // its place there while listed
     ZARNVOLABS location{};
     int locationFetched = 0;
     int blankEntry = 0;

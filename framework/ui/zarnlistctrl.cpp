@@ -148,15 +148,28 @@ void CZARNListCtrl::Refresh() {
         return;
     }
     std::vector<int> rows = m_source->Rows(m_filters);
-    if (m_sort.Column() >= 0) {
-        SortRows(*m_source, rows, m_sort.Column(), m_sort.Ascending());
-    }
-    SetRows(std::move(rows));
+    const RowOrder order = Order();
+    SortRows(*m_source, rows, order.column, order.ascending);
+    SetRows(std::move(rows), order);
 }
 
-void CZARNListCtrl::SetRows(std::vector<int> rows) {
-    m_model->SetRows(std::move(rows));
+void CZARNListCtrl::SetRows(std::vector<int> rows, RowOrder order) {
+    m_model->SetRows(std::move(rows), order);
     m_report->viewport()->update();
+}
+
+void CZARNListCtrl::ItemsChanged(const std::vector<int> &items) {
+    for (int item : items) {
+        if (item >= 0 && item < m_source->ItemCount()) {
+            m_model->PlaceItem(item, m_source->Shows(item, m_filters));
+        }
+    }
+}
+
+RowOrder CZARNListCtrl::Order() const {
+    const int column = m_sort.Column();
+    return column >= 0 && column < m_source->ColumnCount() ? RowOrder{column, m_sort.Ascending()}
+                                                           : RowOrder{};
 }
 
 int CZARNListCtrl::SetSortColumn(int column) {
@@ -198,7 +211,7 @@ void CZARNListCtrl::OnHeaderClicked(int column) {
     }
     std::vector<int> rows = m_model->Rows();
     SortRows(*m_source, rows, column, ascending);
-    SetRows(std::move(rows));
+    SetRows(std::move(rows), Order());
 }
 
 int CZARNListCtrl::ColumnFilterMatches(int column, const char *format, ...) const {

@@ -44,9 +44,12 @@ public:
     // Rows: by default every item that passes the filters, in the sort column's order.
     // An owner with rules of its own sets onRefresh and calls SetRows from it.
     void Refresh();
-    void SetRows(std::vector<int> rows);
+    void SetRows(std::vector<int> rows, RowOrder order = {});
     std::function<void()> onRefresh;
     void ItemChanged(int item) { m_model->ItemChanged(item); }
+    // These items changed (their cells, or whether the source shows them): their rows alone
+    // are added, taken away or redrawn, in the list's order; a scan costs what it changes.
+    void ItemsChanged(const std::vector<int> &items);
     // The source's columns changed: titles, widths and filter fields are made anew.
     void ColumnsChanged();
     // What a screen reader calls the list ("To-Scan"); its filter fields are "Filter" and
@@ -106,6 +109,8 @@ private:
     void OnHeaderClicked(int column);
     void UpdateFooter();
     void UpdateArrow();
+    // The order the list's rows are in: the sorted column's, else the source's.
+    RowOrder Order() const;
 
     ListSource *m_source;
     ListServices m_services;

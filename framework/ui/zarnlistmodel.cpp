@@ -90,7 +90,8 @@ QVariant CZARNListModel::headerData(int section, Qt::Orientation orientation, in
     return QString::fromStdString(m_source->ColumnTitle(section));
 }
 
-void CZARNListModel::SetRows(std::vector<int> rows) {
+void CZARNListModel::SetRows(std::vector<int> rows, RowOrder order) {
+    m_order = order;
     std::vector<uintptr_t> identities;
     identities.reserve(rows.size());
     std::unordered_map<uintptr_t, int> wanted;
@@ -102,7 +103,11 @@ void CZARNListModel::SetRows(std::vector<int> rows) {
     RemoveRowsNotIn(wanted);
     InsertRowsOf(rows, identities);
     ReorderTo(std::move(rows), std::move(identities));
-    IndexItems();
+    m_shown.assign(static_cast<size_t>(std::max(m_source->ItemCount(), 0)), 0);
+    for (int item : m_rows) {
+        MarkShown(item, true);
+    }
+    m_indexStale = true;
     if (rowCount() > 0 && columnCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
     }
@@ -215,20 +220,85 @@ void CZARNListModel::ReorderTo(std::vector<int> rows, std::vector<uintptr_t> ide
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void CZARNListModel::IndexItems() {
-    m_rowOfItem.assign(static_cast<size_t>(std::max(m_source->ItemCount(), 0)), -1);
+void CZARNListModel::IndexItems() const {
+    m_rowOfItem.assign(m_shown.size(), -1);
     for (size_t row = 0; row < m_rows.size(); ++row) {
         const int item = m_rows[row];
         if (item >= 0 && static_cast<size_t>(item) < m_rowOfItem.size()) {
             m_rowOfItem[static_cast<size_t>(item)] = static_cast<int>(row);
         }
     }
+    m_indexStale = false;
+}
+
+int CZARNListModel::LowerBound(int item) const {
+    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), item, [this](int row, int x) {
+        return m_order.Before(*m_source, row, x);
+    });
+    return static_cast<int>(at - m_rows.begin());
 }
 
 int CZARNListModel::RowOf(int item) const {
-    return item >= 0 && static_cast<size_t>(item) < m_rowOfItem.size()
-               ? m_rowOfItem[static_cast<size_t>(item)]
-               : -1;
+    if (item < 0 || static_cast<size_t>(item) >= m_shown.size() || !m_shown[item]) {
+        return -1;
+    }
+    const int at = LowerBound(item);
+    if (at < rowCount() && ItemAt(at) == item) {
+        return at;
+    }
+    // The keys of a sorted column changed since the rows were placed.
+    if (m_indexStale) {
+        IndexItems();
+    }
+    return m_rowOfItem[static_cast<size_t>(item)];
+}
+
+bool CZARNListModel::InPlace(int row) const {
+    const int item = ItemAt(row);
+    return (row == 0 || m_order.Before(*m_source, ItemAt(row - 1), item)) &&
+           (row + 1 >= rowCount() || m_order.Before(*m_source, item, ItemAt(row + 1)));
+}
+
+void CZARNListModel::PlaceItem(int item, bool shown) {
+    const int row = RowOf(item);
+    if (row >= 0 && shown && InPlace(row)) {
+        ItemChanged(item);
+        return;
+    }
+    if (row >= 0) {
+        RemoveRow(row);
+    }
+    if (shown) {
+        InsertRow(LowerBound(item), item);
+    }
+}
+
+void CZARNListModel::InsertRow(int row, int item) {
+    beginInsertRows({}, row, row);
+    m_rows.insert(m_rows.begin() + row, item);
+    m_identities.insert(m_identities.begin() + row, m_source->ItemIdentity(item));
+    MarkShown(item, true);
+    m_indexStale = true;
+    endInsertRows();
+}
+
+void CZARNListModel::RemoveRow(int row) {
+    beginRemoveRows({}, row, row);
+    MarkShown(ItemAt(row), false);
+    m_rows.erase(m_rows.begin() + row);
+    m_identities.erase(m_identities.begin() + row);
+    m_indexStale = true;
+    endRemoveRows();
+}
+
+void CZARNListModel::MarkShown(int item, bool shown) {
+    if (item < 0) {
+        return;
+    }
+    if (static_cast<size_t>(item) >= m_shown.size()) {
+        m_shown.resize(static_cast<size_t>(item) + 1, 0);
+    }
+    m_shown[static_cast<size_t>(item)] = shown ? 1 : 0;
 }
 
 void CZARNListModel::ItemChanged(int item) {
@@ -242,7 +312,9 @@ void CZARNListModel::SourceReset() {
     beginResetModel();
     m_rows.clear();
     m_identities.clear();
+    m_shown.clear();
     m_rowOfItem.clear();
+    m_indexStale = true;
     endResetModel();
 }
 

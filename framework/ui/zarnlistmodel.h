@@ -26,11 +26,15 @@ public:
     // Shows these items, in this order. Rows whose item (by its identity) is gone are removed,
     // new ones inserted, a new order is a layout change and every shown row's cells are told
     // changed: the views keep their selection, current row and scroll position.
-    void SetRows(std::vector<int> rows);
+    // The rows come in the given order, which later single-row changes keep.
+    void SetRows(std::vector<int> rows, RowOrder order = {});
     const std::vector<int> &Rows() const { return m_rows; }
     int ItemAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
-    // The row showing the item, or -1.
+    // The row showing the item, or -1; found by the rows' order, not by walking them.
     int RowOf(int item) const;
+    // An item that changed: its row added where the order puts it, taken away, moved or
+    // redrawn, as shown says; the other rows, the selection and the scroll position stay.
+    void PlaceItem(int item, bool shown);
     // One item's cells changed.
     void ItemChanged(int item);
     // The columns or the whole source changed.
@@ -43,12 +47,23 @@ private:
     void RemoveRowsNotIn(const std::unordered_map<uintptr_t, int> &wanted);
     void InsertRowsOf(const std::vector<int> &rows, const std::vector<uintptr_t> &identities);
     void ReorderTo(std::vector<int> rows, std::vector<uintptr_t> identities);
-    void IndexItems();
+    void IndexItems() const;
+    // The first row whose item does not come before the item in the rows' order.
+    int LowerBound(int item) const;
+    bool InPlace(int row) const;
+    void InsertRow(int row, int item);
+    void RemoveRow(int row);
+    void MarkShown(int item, bool shown);
 
     ListSource *m_source;
     std::vector<int> m_rows;
     std::vector<uintptr_t> m_identities;  // of the rows' items when they were shown
-    std::vector<int> m_rowOfItem;         // item -> row, -1 when not shown
+    std::vector<char> m_shown;            // item -> shown in a row
+    RowOrder m_order;
+    // item -> row, -1 when not shown; made again when asked for after rows came or went (it is
+    // needed only when a sorted column's keys changed under the rows).
+    mutable std::vector<int> m_rowOfItem;
+    mutable bool m_indexStale = true;
     int m_sortedColumn = -1;
     std::vector<QIcon> m_icons;
 };

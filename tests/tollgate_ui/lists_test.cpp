@@ -198,3 +198,62 @@ TEST_F(ManyVolumesTest, SelectionAndScrollPositionSurviveEveryScanAndResolve) {
 }
 
 }  // namespace
+
+namespace {
+
+// One scan session of a hundred scans, as the operator makes it: after each, the To-Scan list
+// keeps its selected row and scroll position, and every list holds what a whole refresh gives
+// (the Done list sorted by a column, refused scans on the Errors list).
+TEST_F(ManyVolumesTest, OneSessionOfAHundredScansMovesNeitherSelectionNorScroll) {
+    AddFromTree("BETA");
+    doc->settings.scanMode = 0;
+    CZARN30TabView &tabs = frame->TabView();
+    CActiveList &active = *tabs.ActiveList();
+    CScannedList &done = *tabs.ScannedList();
+    CErrorList &errors = *tabs.ErrorList();
+    QAbstractItemModelTester activeTester(active.Model(),
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QAbstractItemModelTester doneTester(done.Model(),
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ClickHeader(done, 2);
+    QTableView &view = *active.ReportView();
+    view.setFocus();
+    view.selectRow(600);
+    view.scrollTo(view.currentIndex(), QAbstractItemView::PositionAtCenter);
+    const int scroll = view.verticalScrollBar()->value();
+    const auto selected = [&]() {
+        const QModelIndexList rows = view.selectionModel()->selectedRows(2);
+        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
+    };
+    const std::string serial = selected();
+    ASSERT_EQ(serial, "M10600");
+    for (int i = 0; i < 100; ++i) {
+        script.scannerLines.push_back(
+            i % 10 == 9 ? "BETA.LTO9.NOPE" + std::to_string(i)
+                        : "BETA.LTO9.M" + std::to_string(10000 + (i % 2 ? 1100 - i : i)));
+    }
+    int checked = 0;
+    script.beforeEachLine = [&]() {
+        EXPECT_EQ(selected(), serial) << "before line " << checked;
+        EXPECT_EQ(view.verticalScrollBar()->value(), scroll) << "before line " << checked;
+        ++checked;
+    };
+    ui.Answer(kAnswerOk);
+    frame->OnCommand(kCmdStartScan);
+    script.beforeEachLine = nullptr;
+    EXPECT_EQ(checked, 100);
+    EXPECT_EQ(selected(), serial);
+    EXPECT_EQ(view.verticalScrollBar()->value(), scroll);
+    EXPECT_EQ(done.Model()->rowCount(), 90);
+    EXPECT_EQ(tabs.tabText(0), "To-Scan (1,144)");
+    EXPECT_EQ(tabs.tabText(1), "Done (90)");
+    const std::vector<std::vector<std::string>> shown = {Column(active, 2), Column(done, 2),
+                                                         Column(errors, 2)};
+    tabs.RefreshLists();
+    EXPECT_EQ(shown[0], Column(active, 2));
+    EXPECT_EQ(shown[1], Column(done, 2));
+    EXPECT_EQ(shown[2], Column(errors, 2));
+    EXPECT_EQ(shown[2].size(), 20u) << "each unknown volume: not in list, not on file";
+}
+
+}  // namespace

@@ -41,7 +41,31 @@ CZARN30TabView::~CZARN30TabView() {
 void CZARN30TabView::OnUpdate(zarn::View *, intptr_t hint) {
     if (hint == zarn::kHintConnectionChanged || hint == zarn::kHintListsChanged) {
         RefreshLists();
+    } else if (hint == zarn::kHintItemsChanged) {
+        UpdateChangedItems();
     }
+}
+
+void CZARN30TabView::UpdateChangedItems() {
+    if (m_doc.errorList.size() < m_errorsShown) {
+        RefreshLists();  // the error list was emptied: no single rows to update
+        return;
+    }
+    std::vector<int> items;
+    for (const CZARN10TreeVolume *volume : m_doc.ChangedItems()) {
+        if (const int item = m_doc.ListIndexOf(volume); item >= 0) {
+            items.push_back(item);
+        }
+    }
+    m_active->ItemsChanged(items);
+    m_scanned->ItemsChanged(items);
+    std::vector<int> errors;
+    for (std::size_t entry = m_errorsShown; entry < m_doc.errorList.size(); ++entry) {
+        errors.push_back(static_cast<int>(entry));
+    }
+    m_errors->ItemsChanged(errors);
+    m_errorsShown = m_doc.errorList.size();
+    RenameTabs();
 }
 
 void CZARN30TabView::RefreshLists() {
@@ -54,6 +78,7 @@ void CZARN30TabView::RefreshLists() {
     m_active->Refresh();
     m_scanned->Refresh();
     m_errors->Refresh();
+    m_errorsShown = m_doc.errorList.size();
     RenameTabs();
 }
 

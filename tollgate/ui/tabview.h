@@ -1,5 +1,6 @@
 // The right pane of the main window: the To-Scan, Done and Errors lists on three tabs whose
-// labels carry their counts. It answers the document's hints 1 and 2 by refreshing them.
+// labels carry their counts. It answers the document's hints 1 and 2 by refreshing them, and
+// hint 3 by updating the rows of the items that changed.
 #ifndef ZARN_TOLLGATE_UI_TABVIEW_H
 #define ZARN_TOLLGATE_UI_TABVIEW_H
 
@@ -26,11 +27,13 @@ public:
 
 private:
     void RenameTabs();
+    void UpdateChangedItems();
     CZARN30Doc &m_doc;
     CActiveList *m_active;
     CScannedList *m_scanned;
     CErrorList *m_errors;
-    unsigned m_listOrder = 0;  // the document's order the lists last showed
+    unsigned m_listOrder = 0;       // the document's order the lists last showed
+    std::size_t m_errorsShown = 0;  // the error list's length the Errors list last learnt of
 };
 
 #endif
