@@ -13,6 +13,7 @@ QtScanDialog *g_current = nullptr;
 }
 
 QtScanDialog::QtScanDialog(QWidget *parent) : QDialog(parent) {
+    RepaintPacer::PaceWindow(this);
     setObjectName("ScanDialog");
     setWindowModality(Qt::ApplicationModal);
     setMinimumSize(460, 160);
@@ -138,13 +139,20 @@ void QtScanDialog::ShowAnswer(const ScanAnswer &answer) {
     const AnswerLook look = LookOf(answer.kind);
     const QString shown = QString("%1: %2").arg(look.word, QString::fromStdString(answer.text));
     m_verdict->setText(shown);
-    m_verdict->setStyleSheet(QString("QLabel { background: %1; color: #111; padding: 6px;"
-                                     " border-radius: 4px; }")
-                                 .arg(look.background));
-    m_verdictIcon->setPixmap(style()->standardIcon(look.icon).pixmap(48, 48));
-    m_verdictIcon->setAccessibleName(look.word);
+    if (!m_icons.count(answer.kind)) {
+        m_icons[answer.kind] = style()->standardIcon(look.icon);
+        m_largeIcons[answer.kind] = m_icons[answer.kind].pixmap(48, 48);
+    }
+    if (m_shownKind != answer.kind) {
+        m_shownKind = answer.kind;
+        m_verdict->setStyleSheet(QString("QLabel { background: %1; color: #111; padding: 6px;"
+                                         " border-radius: 4px; }")
+                                     .arg(look.background));
+        m_verdictIcon->setPixmap(m_largeIcons[answer.kind]);
+        m_verdictIcon->setAccessibleName(look.word);
+    }
     const QString scanned = QString::fromStdString(answer.scanned);
-    auto *entry = new QListWidgetItem(style()->standardIcon(look.icon),
+    auto *entry = new QListWidgetItem(m_icons[answer.kind],
                                       scanned.isEmpty() ? shown : scanned + "  " + shown);
     m_history->insertItem(0, entry);
     while (m_history->count() > kHistoryLength) {

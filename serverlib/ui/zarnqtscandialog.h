@@ -6,14 +6,19 @@
 
 #include <QDialog>
 #include <QEventLoop>
+#include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
+#include "zarnrepaintpacer.h"
 #include "zarnscantarget.h"
 
 namespace zarn {
@@ -58,6 +63,11 @@ private:
     QLabel *m_verdictIcon;
     QLabel *m_verdict;
     QListWidget *m_history;
+    // Each kind of answer's icon and look, made once: a scan costs no picture decoded and no
+    // style sheet parsed unless the kind of answer changes.
+    std::map<AnswerKind, QIcon> m_icons;
+    std::map<AnswerKind, QPixmap> m_largeIcons;
+    std::optional<AnswerKind> m_shownKind;
     QPushButton *m_close;
     QPushButton *m_cancel;
     QString m_typing;

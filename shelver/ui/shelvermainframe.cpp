@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "zarnmenus.h"
+#include "zarnrepaintpacer.h"
 #include "zarnsplash.h"
 #include "zarnstationlog.h"
 
@@ -27,6 +28,7 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     : QMainWindow(parent), m_server(server), m_services(std::move(services)) {
     setObjectName("CMainFrame");
     setWindowTitle("Kestrava - Shelver");
+    zarn::RepaintPacer::PaceWindow(this);  // a burst of scans is painted once a frame
     statusBar()->showMessage("Ready");
     m_speechNotice = new QLabel(this);
     m_speechNotice->setObjectName("speechNotice");

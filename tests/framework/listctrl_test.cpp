@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <random>
 
 #include <QTableView>
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +25,7 @@
 #include "tablesource.h"
 #include "zarnexportdialogs.h"
 #include "zarnlistctrl.h"
+#include "zarnrepaintpacer.h"
 
 using namespace zarn;
 using namespace zarn::test;
@@ -282,6 +285,90 @@ TEST_F(ListCtrlTest, RefreshedRowsKeepTheirSelectionWhateverMoves) {
     list->Refresh();
     EXPECT_EQ(selectedVolume(), volume);
     EXPECT_EQ(view.selectionModel()->selectedRows(2).front().data().toString(), "GAMMA");
+}
+
+// Items changed one at a time (their sorted or filtered cells too) end where a whole refresh
+// puts them, in a sorted and an unsorted list, and the selected item stays selected.
+TEST_F(ListCtrlTest, ChangedItemsEndWhereARefreshPutsThem) {
+    QAbstractItemModelTester tester(list->Model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QTableView &view = *list->ReportView();
+    std::mt19937 random(7);
+    const auto change = [&](int count) {
+        for (int step = 0; step < count; ++step) {
+            const int item = static_cast<int>(random() % table.cells.size());
+            const int column = static_cast<int>(random() % 3);
+            table.cells[item][column] =
+                column == 2 ? (random() % 2 ? "ACME" : "BETA") : std::to_string(random() % 20);
+            list->ItemsChanged({item});
+            const std::vector<int> incremental = list->Model()->Rows();
+            list->Refresh();
+            ASSERT_EQ(incremental, list->Model()->Rows()) << "step " << step;
+        }
+    };
+    change(40);
+    list->OnFilterChange(2, "ACME");
+    change(40);
+    ClickHeader(1);
+    change(40);
+    ClickHeader(1);  // descending
+    view.selectRow(0);
+    const int selected = list->Model()->ItemAt(0);
+    for (int step = 0; step < 40; ++step) {
+        const int item = static_cast<int>(random() % table.cells.size());
+        if (item == selected) {
+            continue;
+        }
+        table.cells[item][1] = std::to_string(random() % 20);
+        list->ItemsChanged({item});
+        ASSERT_EQ(list->SelectedItems(), std::vector<int>{selected});
+    }
+    const std::vector<int> incremental = list->Model()->Rows();
+    list->Refresh();
+    EXPECT_EQ(incremental, list->Model()->Rows());
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// A burst of changes, each handled by the event loop as a scan is, paints the window once a
+// frame, and the last change is on screen when the burst ends.
+TEST_F(ListCtrlTest, ABurstOfChangesIsPaintedOnceAFrame) {
+    QWidget window;
+    window.resize(500, 300);
+    list->setParent(&window);
+    list->show();
+    RepaintPacer::PaceWindow(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(2 * RepaintPacer::kFrameMs);
+    PaintCounter counter;
+    list->ReportView()->viewport()->installEventFilter(&counter);
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 0; i < 300; ++i) {
+        table.cells[static_cast<size_t>(i % 12)][1] = std::to_string(i);
+        list->ItemsChanged({i % 12});
+        QCoreApplication::processEvents();
+    }
+    const qint64 took = burst.elapsed();
+    EXPECT_LE(counter.paints, took / RepaintPacer::kFrameMs + 2) << "in " << took << " ms";
+    const int duringBurst = counter.paints;
+    QTest::qWait(3 * RepaintPacer::kFrameMs);
+    EXPECT_GT(counter.paints, duringBurst) << "the last change is painted after the burst";
+    const QImage shown = window.grab().toImage();
+    EXPECT_FALSE(shown.isNull());
+    list->ReportView()->viewport()->removeEventFilter(&counter);
+    list->setParent(nullptr);
 }
 
 class CommandRecorder : public CommandTarget {

@@ -10,6 +10,7 @@
 
 #include "aboutdialog.h"
 #include "optionsdialog.h"
+#include "zarnrepaintpacer.h"
 
 namespace {
 constexpr int kWaitingWritesRetryMs = 5000;
@@ -20,6 +21,7 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServ
     : QMainWindow(parent), m_app(app), m_doc(doc), m_services(std::move(services)) {
     setObjectName("CMainFrame");
     setWindowTitle("Kestrava - Tollgate");
+    zarn::RepaintPacer::PaceWindow(this);  // a burst of scans is painted once a frame
     m_context.list = {m_services.ui,       m_services.desktop,
                       &app.GetProfile(),   m_services.exportDialogs,
                       "Kestrava Tollgate", m_services.logoPath};
