@@ -1,6 +1,7 @@
 #include "zarnlistctrl.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -50,6 +51,42 @@ protected:
     }
 };
 
+// The rows' header (hidden; every row the same height). On a removed row Qt's own header walks
+// all its sections to renumber the hidden ones, which makes a scan's row cost the length of the
+// list; with no section hidden or moved, taking the last section away instead is the same.
+class UniformRowHeader : public QHeaderView {
+public:
+    explicit UniformRowHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent) {
+        setSectionResizeMode(QHeaderView::Fixed);
+    }
+    void setModel(QAbstractItemModel *model) override {
+        if (model == this->model()) {
+            return;
+        }
+        QHeaderView::setModel(model);
+        if (!model) {
+            return;
+        }
+        disconnect(model, &QAbstractItemModel::rowsRemoved, this, nullptr);
+        connect(model, &QAbstractItemModel::rowsRemoved, this,
+                [this](const QModelIndex &parent, int, int) {
+                    if (!parent.isValid()) {
+                        Shrink();
+                    }
+                });
+    }
+
+private:
+    void Shrink() {
+        const int rows = model()->rowCount();
+        if (rows == 0) {
+            initializeSections();  // none left: cleared at once
+        } else {
+            initializeSections(rows - 1, rows - 1);
+        }
+    }
+};
+
 class ZarnIconView : public QListView {
 public:
     using QListView::QListView;
@@ -83,6 +120,7 @@ CZARNListCtrl::CZARNListCtrl(ListSource *source, ListServices services, QWidget 
     m_report->setObjectName("report");
     SetListName("List");
     m_report->setHorizontalHeader(m_header);
+    m_report->setVerticalHeader(new UniformRowHeader(m_report));
     m_report->setModel(m_model);
     m_report->verticalHeader()->hide();
     m_report->verticalHeader()->setDefaultSectionSize(

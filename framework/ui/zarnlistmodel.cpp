@@ -92,6 +92,10 @@ QVariant CZARNListModel::headerData(int section, Qt::Orientation orientation, in
 
 void CZARNListModel::SetRows(std::vector<int> rows, RowOrder order) {
     m_order = order;
+    m_identities.clear();
+    for (int item : m_rows) {
+        m_identities.push_back(m_identityOfItem[static_cast<size_t>(item)]);
+    }
     std::vector<uintptr_t> identities;
     identities.reserve(rows.size());
     std::unordered_map<uintptr_t, int> wanted;
@@ -104,9 +108,12 @@ void CZARNListModel::SetRows(std::vector<int> rows, RowOrder order) {
     InsertRowsOf(rows, identities);
     ReorderTo(std::move(rows), std::move(identities));
     m_shown.assign(static_cast<size_t>(std::max(m_source->ItemCount(), 0)), 0);
-    for (int item : m_rows) {
-        MarkShown(item, true);
+    m_identityOfItem.assign(m_shown.size(), 0);
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        MarkShown(m_rows[row], true);
+        KeepIdentity(m_rows[row], m_identities[row]);
     }
+    m_identities = {};
     m_indexStale = true;
     if (rowCount() > 0 && columnCount() > 0) {
         emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
@@ -276,8 +283,8 @@ void CZARNListModel::PlaceItem(int item, bool shown) {
 void CZARNListModel::InsertRow(int row, int item) {
     beginInsertRows({}, row, row);
     m_rows.insert(m_rows.begin() + row, item);
-    m_identities.insert(m_identities.begin() + row, m_source->ItemIdentity(item));
     MarkShown(item, true);
+    KeepIdentity(item, m_source->ItemIdentity(item));
     m_indexStale = true;
     endInsertRows();
 }
@@ -286,9 +293,18 @@ void CZARNListModel::RemoveRow(int row) {
     beginRemoveRows({}, row, row);
     MarkShown(ItemAt(row), false);
     m_rows.erase(m_rows.begin() + row);
-    m_identities.erase(m_identities.begin() + row);
     m_indexStale = true;
     endRemoveRows();
+}
+
+void CZARNListModel::KeepIdentity(int item, uintptr_t identity) {
+    if (item < 0) {
+        return;
+    }
+    if (static_cast<size_t>(item) >= m_identityOfItem.size()) {
+        m_identityOfItem.resize(static_cast<size_t>(item) + 1, 0);
+    }
+    m_identityOfItem[static_cast<size_t>(item)] = identity;
 }
 
 void CZARNListModel::MarkShown(int item, bool shown) {
@@ -312,6 +328,7 @@ void CZARNListModel::SourceReset() {
     beginResetModel();
     m_rows.clear();
     m_identities.clear();
+    m_identityOfItem.clear();
     m_shown.clear();
     m_rowOfItem.clear();
     m_indexStale = true;

@@ -54,10 +54,14 @@ private:
     void InsertRow(int row, int item);
     void RemoveRow(int row);
     void MarkShown(int item, bool shown);
+    void KeepIdentity(int item, uintptr_t identity);
 
     ListSource *m_source;
     std::vector<int> m_rows;
-    std::vector<uintptr_t> m_identities;  // of the rows' items when they were shown
+    // Each shown item's identity as it was when shown, by item: a row coming or going moves
+    // nothing here. The rows' identities in order are made only while SetRows compares them.
+    std::vector<uintptr_t> m_identityOfItem;
+    std::vector<uintptr_t> m_identities;
     std::vector<char> m_shown;            // item -> shown in a row
     RowOrder m_order;
     // item -> row, -1 when not shown; made again when asked for after rows came or went (it is

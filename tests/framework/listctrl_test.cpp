@@ -301,6 +301,7 @@ TEST_F(ListCtrlTest, ChangedItemsEndWhereARefreshPutsThem) {
             table.cells[item][column] =
                 column == 2 ? (random() % 2 ? "ACME" : "BETA") : std::to_string(random() % 20);
             list->ItemsChanged({item});
+            ASSERT_EQ(view.verticalHeader()->count(), list->Model()->rowCount());
             const std::vector<int> incremental = list->Model()->Rows();
             list->Refresh();
             ASSERT_EQ(incremental, list->Model()->Rows()) << "step " << step;
