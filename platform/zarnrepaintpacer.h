@@ -13,7 +13,8 @@ namespace zarn {
 
 class RepaintPacer : public QObject {
 public:
-    static constexpr int kFrameMs = 16;  // one frame at 60 Hz
+    static constexpr int kFrameMs = 16;  // one frame at 60 Hz: the answers
+    static constexpr int kListsMs = 50;  // the lists behind the scan dialog: 20 times a second
 
     // Paces the paints of a top-level window; owned by it.
     static void PaceWindow(QWidget *window, int intervalMs = kFrameMs);

@@ -28,7 +28,8 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN10MFC &server, CZARNShelverS
     : QMainWindow(parent), m_server(server), m_services(std::move(services)) {
     setObjectName("CMainFrame");
     setWindowTitle("Kestrava - Shelver");
-    zarn::RepaintPacer::PaceWindow(this);  // a burst of scans is painted once a frame
+    // A burst of scans is painted 20 times a second.
+    zarn::RepaintPacer::PaceWindow(this, zarn::RepaintPacer::kListsMs);
     statusBar()->showMessage("Ready");
     m_speechNotice = new QLabel(this);
     m_speechNotice->setObjectName("speechNotice");

@@ -89,6 +89,7 @@ TEST_F(ListsTest, ASkippedVolumeStaysOnTheListMarkedAndTheCaptionAgrees) {
     script.scannerLines = {"!S"};
     frame->OnCommand(kCmdStartScan);
     CActiveList &active = *frame->TabView().ActiveList();
+    LetTheFrameEnd();
     EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (4)");
     EXPECT_EQ(active.Model()->rowCount(), 4) << "the caption counts the rows shown";
     const int skipped = active.Model()->RowOf(0);  // the first in pick order
@@ -101,6 +102,7 @@ TEST_F(ListsTest, ASkippedVolumeStaysOnTheListMarkedAndTheCaptionAgrees) {
     script.scannerLines = {"ACME.LTO9." + std::string(doc->toScanList[1]->volumeSerial)};
     frame->OnCommand(kCmdStartScan);  // the next pick
     EXPECT_EQ(active.Model()->rowCount(), 3);
+    LetTheFrameEnd();
     EXPECT_EQ(frame->TabView().tabText(0), "To-Scan (3)");
     EXPECT_EQ(active.Model()->RowOf(0), 0) << "the skipped volume still to be picked";
 }
@@ -245,6 +247,7 @@ TEST_F(ManyVolumesTest, OneSessionOfAHundredScansMovesNeitherSelectionNorScroll)
     EXPECT_EQ(selected(), serial);
     EXPECT_EQ(view.verticalScrollBar()->value(), scroll);
     EXPECT_EQ(done.Model()->rowCount(), 90);
+    LetTheFrameEnd();
     EXPECT_EQ(tabs.tabText(0), "To-Scan (1,144)");
     EXPECT_EQ(tabs.tabText(1), "Done (90)");
     const std::vector<std::vector<std::string>> shown = {Column(active, 2), Column(done, 2),

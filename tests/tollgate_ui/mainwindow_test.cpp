@@ -59,6 +59,7 @@ TEST_F(MainWindowTest, ADayAtTheStationStepByStep) {
     EXPECT_EQ(script.answers[0].kind, AnswerKind::Accepted);
     EXPECT_EQ(script.answers[1].kind, AnswerKind::Warning);
     EXPECT_EQ(script.answers[2].text, "Volume is not in list; Volume is not on file");
+    LetTheFrameEnd();
     EXPECT_EQ(tabs.tabText(0), "To-Scan (2)");
     EXPECT_EQ(tabs.tabText(1), "Done (1)");
     EXPECT_EQ(tabs.tabText(2), "Errors (3)");

@@ -17,6 +17,7 @@
 #include "tablesource.h"
 #include "zarnadmin.h"
 #include "zarnheadless.h"
+#include "zarnrepaintpacer.h"
 #include "zarnsession.h"
 
 namespace zarn::test {
@@ -118,6 +119,8 @@ protected:
         frame->grab().save(QString::fromStdString(ScreenshotPath(name)));
     }
     // Selects the tree item whose label starts with text and presses space on it.
+    // The tab labels follow a burst of scans within a frame: what the operator sees then.
+    void LetTheFrameEnd() { QTest::qWait(3 * zarn::RepaintPacer::kFrameMs); }
     void AddFromTree(const std::string &text) {
         CLeftView &tree = frame->TreeView();
         CZARN30TreeModel &model = tree.TreeModel();

@@ -21,7 +21,8 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServ
     : QMainWindow(parent), m_app(app), m_doc(doc), m_services(std::move(services)) {
     setObjectName("CMainFrame");
     setWindowTitle("Kestrava - Tollgate");
-    zarn::RepaintPacer::PaceWindow(this);  // a burst of scans is painted once a frame
+    // A burst of scans is painted 20 times a second.
+    zarn::RepaintPacer::PaceWindow(this, zarn::RepaintPacer::kListsMs);
     m_context.list = {m_services.ui,       m_services.desktop,
                       &app.GetProfile(),   m_services.exportDialogs,
                       "Kestrava Tollgate", m_services.logoPath};

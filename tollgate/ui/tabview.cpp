@@ -3,6 +3,7 @@
 #include <QStyle>
 
 #include "thousands.h"
+#include "zarnrepaintpacer.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ CZARN30TabView::CZARN30TabView(CZARN30Doc &doc, CZARN30MainLogic &logic,
     QFont bold = tabBar()->font();
     bold.setBold(true);
     tabBar()->setFont(bold);
+    m_renameTabs.setSingleShot(true);
+    m_renameTabs.setInterval(zarn::RepaintPacer::kFrameMs);
+    connect(&m_renameTabs, &QTimer::timeout, this, [this]() { RenameTabs(); });
     doc.AddView(this);
     RefreshLists();
 }
@@ -65,7 +69,9 @@ void CZARN30TabView::UpdateChangedItems() {
     }
     m_errors->ItemsChanged(errors);
     m_errorsShown = m_doc.errorList.size();
-    RenameTabs();
+    if (!m_renameTabs.isActive()) {
+        m_renameTabs.start();
+    }
 }
 
 void CZARN30TabView::RefreshLists() {

@@ -5,6 +5,7 @@
 #define ZARN_TOLLGATE_UI_TABVIEW_H
 
 #include <QTabWidget>
+#include <QTimer>
 
 #include "scanlists.h"
 #include "zarndocument.h"
@@ -32,8 +33,11 @@ private:
     CActiveList *m_active;
     CScannedList *m_scanned;
     CErrorList *m_errors;
-    unsigned m_listOrder = 0;       // the document's order the lists last showed
-    std::size_t m_errorsShown = 0;  // the error list's length the Errors list last learnt of
+    unsigned m_listOrder = 0;  // the document's order the lists last showed
+    std::size_t m_errorsShown = 0;
+    // The tab labels count every scan; laying out the tab bar for each would cost more than
+    // the scan, so a burst renames them once a frame.
+    QTimer m_renameTabs;  // the error list's length the Errors list last learnt of
 };
 
 #endif
