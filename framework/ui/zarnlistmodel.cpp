@@ -98,15 +98,21 @@ void CZARNListModel::SetRows(std::vector<int> rows, RowOrder order) {
     }
     std::vector<uintptr_t> identities;
     identities.reserve(rows.size());
-    std::unordered_map<uintptr_t, int> wanted;
-    wanted.reserve(rows.size());
-    for (size_t row = 0; row < rows.size(); ++row) {
-        identities.push_back(m_source->ItemIdentity(rows[row]));
-        wanted.emplace(identities.back(), static_cast<int>(row));
+    for (int item : rows) {
+        identities.push_back(m_source->ItemIdentity(item));
     }
-    RemoveRowsNotIn(wanted);
-    InsertRowsOf(rows, identities);
-    ReorderTo(std::move(rows), std::move(identities));
+    if (identities == m_identities) {
+        m_rows = std::move(rows);  // the same items in the same order (a refresh of cells)
+    } else {
+        std::unordered_map<uintptr_t, int> wanted;
+        wanted.reserve(rows.size());
+        for (size_t row = 0; row < rows.size(); ++row) {
+            wanted.emplace(identities[row], static_cast<int>(row));
+        }
+        RemoveRowsNotIn(wanted);
+        InsertRowsOf(rows, identities);
+        ReorderTo(std::move(rows), std::move(identities));
+    }
     m_shown.assign(static_cast<size_t>(std::max(m_source->ItemCount(), 0)), 0);
     m_identityOfItem.assign(m_shown.size(), 0);
     for (size_t row = 0; row < m_rows.size(); ++row) {

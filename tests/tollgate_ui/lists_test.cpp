@@ -157,6 +157,17 @@ protected:
             return 0;
         });
     }
+    // The To-Scan row 600 selected and scrolled to the middle of the view; the scroll position.
+    static int SelectInTheMiddle(QTableView &view) {
+        view.setFocus();
+        view.selectRow(600);
+        view.scrollTo(view.currentIndex(), QAbstractItemView::PositionAtCenter);
+        return view.verticalScrollBar()->value();
+    }
+    static std::string SelectedSerial(QTableView &view) {
+        const QModelIndexList rows = view.selectionModel()->selectedRows(2);
+        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
+    }
 };
 
 TEST_F(ManyVolumesTest, TheTabShowsCountsWithThousandsSeparators) {
@@ -174,15 +185,9 @@ TEST_F(ManyVolumesTest, SelectionAndScrollPositionSurviveEveryScanAndResolve) {
     QAbstractItemModelTester doneTester(done.Model(),
                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
     QTableView &view = *active.ReportView();
-    view.setFocus();
-    view.selectRow(600);
-    view.scrollTo(view.currentIndex(), QAbstractItemView::PositionAtCenter);
-    const int scroll = view.verticalScrollBar()->value();
+    const int scroll = SelectInTheMiddle(view);
     ASSERT_GT(scroll, 0);
-    const auto selected = [&]() {
-        const QModelIndexList rows = view.selectionModel()->selectedRows(2);
-        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
-    };
+    const auto selected = [&]() { return SelectedSerial(view); };
     const std::string serial = selected();
     ASSERT_EQ(serial, "M10600");
     // A hundred scans, each its own Start Scan: volumes before and after the selected one.
@@ -198,10 +203,6 @@ TEST_F(ManyVolumesTest, SelectionAndScrollPositionSurviveEveryScanAndResolve) {
     EXPECT_EQ(selected(), serial) << "Resolve";
     EXPECT_EQ(view.verticalScrollBar()->value(), kept);
 }
-
-}  // namespace
-
-namespace {
 
 // One scan session of a hundred scans, as the operator makes it: after each, the To-Scan list
 // keeps its selected row and scroll position, and every list holds what a whole refresh gives
@@ -219,14 +220,8 @@ TEST_F(ManyVolumesTest, OneSessionOfAHundredScansMovesNeitherSelectionNorScroll)
                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
     ClickHeader(done, 2);
     QTableView &view = *active.ReportView();
-    view.setFocus();
-    view.selectRow(600);
-    view.scrollTo(view.currentIndex(), QAbstractItemView::PositionAtCenter);
-    const int scroll = view.verticalScrollBar()->value();
-    const auto selected = [&]() {
-        const QModelIndexList rows = view.selectionModel()->selectedRows(2);
-        return rows.size() == 1 ? rows.front().data().toString().toStdString() : "";
-    };
+    const int scroll = SelectInTheMiddle(view);
+    const auto selected = [&]() { return SelectedSerial(view); };
     const std::string serial = selected();
     ASSERT_EQ(serial, "M10600");
     for (int i = 0; i < 100; ++i) {
