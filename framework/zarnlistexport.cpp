@@ -1,11 +1,8 @@
 #include "zarnlistexport.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringDecoder>
-#include <QStringList>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <xlsxwriter.h>
 
@@ -13,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <unordered_map>
 
@@ -69,21 +65,92 @@ QString TextOf(const std::string &utf8) {
     return decoder(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-// One element of a record: the text as XML character data inside CDATA sections (QXmlStreamWriter
-// splits a "]]>" across two). The text is cleaned first, so that nothing dropped afterwards
-// can join the pieces of a "]]>"; a carriage return goes between sections as a character
-// reference, as a raw one would be read back as a line feed.
-void WriteElement(QXmlStreamWriter &xml, const QString &name, const std::string &text) {
-    xml.writeStartElement(name);
-    const QStringList pieces = TextOf(XmlCharacters(text)).split('\r');
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i > 0) {
-            xml.writeEntityReference("#13");
-        }
-        xml.writeCDATA(pieces[i]);
-    }
-    xml.writeEndElement();
+// Whether XmlCharacters would leave the text as it is: printable ASCII, tab and line feed (the
+// cells of most lists), checked without making a copy.
+bool IsPlainXmlText(const std::string &text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n'; });
 }
+
+// Text inside one CDATA section; a "]]>" in it is split across two sections.
+void AppendCdata(std::string &out, std::string_view text) {
+    out += "<![CDATA[";
+    for (std::size_t end; (end = text.find("]]>")) != std::string_view::npos;) {
+        out.append(text.substr(0, end));
+        out += "]]]]><![CDATA[>";
+        text.remove_prefix(end + 3);
+    }
+    out.append(text);
+    out += "]]>";
+}
+
+// One element of a record: the text as XML character data inside CDATA sections. The text is
+// cleaned first, so that nothing dropped afterwards can join the pieces of a "]]>"; a carriage
+// return goes between sections as a character reference, as a raw one would be read back as a
+// line feed.
+void AppendElement(std::string &out, const std::string &name, const std::string &text) {
+    out += '<';
+    out += name;
+    out += '>';
+    std::string cleaned;
+    const std::string &clean = IsPlainXmlText(text) ? text : (cleaned = XmlCharacters(text));
+    std::string_view rest(clean);
+    for (std::size_t cr; (cr = rest.find('\r')) != std::string_view::npos;) {
+        AppendCdata(out, rest.substr(0, cr));
+        out += "&#13;";
+        rest.remove_prefix(cr + 1);
+    }
+    AppendCdata(out, rest);
+    out += "</";
+    out += name;
+    out += '>';
+}
+
+// A file written through one buffer that goes to the disk in large pieces; the first failure
+// is kept and answered by Close.
+class BufferedFile {
+public:
+    explicit BufferedFile(const std::string &path) : m_file(std::fopen(path.c_str(), "wb")) {
+        m_buffer.reserve(kPiece + 4096);
+    }
+    ~BufferedFile() {
+        if (m_file) {
+            std::fclose(m_file);
+        }
+    }
+    BufferedFile(const BufferedFile &) = delete;
+    BufferedFile &operator=(const BufferedFile &) = delete;
+    bool IsOpen() const { return m_file != nullptr; }
+    std::string &Buffer() { return m_buffer; }
+    // Writes the buffer once it holds a piece's worth.
+    void Pass() {
+        if (m_buffer.size() >= kPiece) {
+            Flush();
+        }
+    }
+    int Close() {
+        Flush();
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        if (!closed && m_failure == 0) {
+            m_failure = errno ? errno : EIO;
+        }
+        return m_failure;
+    }
+
+private:
+    static constexpr std::size_t kPiece = 1 << 16;
+    void Flush() {
+        if (!m_buffer.empty() && m_failure == 0 &&
+            std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size()) {
+            m_failure = errno ? errno : EIO;
+        }
+        m_buffer.clear();
+    }
+    FILE *m_file;
+    std::string m_buffer;
+    int m_failure = 0;
+};
 
 std::vector<std::string> Titles(const ListSource &source) {
     std::vector<std::string> titles;
@@ -91,11 +158,6 @@ std::vector<std::string> Titles(const ListSource &source) {
         titles.push_back(source.ColumnTitle(column));
     }
     return titles;
-}
-
-int Written(std::ofstream &file) {
-    file.close();
-    return file ? 0 : (errno ? errno : EIO);
 }
 
 // Characters of UTF-8 text: the bytes that are not continuation bytes.
@@ -196,66 +258,60 @@ std::string ExcelCell(const std::string &text) {
 }
 
 std::string XmlElement(const std::string &title, const std::string &text) {
-    QByteArray written;
-    QXmlStreamWriter xml(&written);
-    WriteElement(xml, QString::fromStdString(XmlName(title)), text);
-    return written.toStdString();
+    std::string element;
+    AppendElement(element, XmlName(title), text);
+    return element;
 }
 
 namespace {
 
 int WriteCsvFile(const std::string &path, const ListSource &source, const std::vector<int> &items) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
+    BufferedFile file(path);
+    if (!file.IsOpen()) {
         return kExportOpenFailed;
     }
+    std::string &out = file.Buffer();
     const int columns = source.ColumnCount();
     for (int column = 0; column < columns; ++column) {
-        file << (column ? "," : "") << CsvField(source.ColumnTitle(column));
+        out += column ? "," : "";
+        AppendCsvField(out, source.ColumnTitle(column));
     }
     for (int item : items) {
-        file << "\r\n";
+        out += "\r\n";
         for (int column = 0; column < columns; ++column) {
-            file << (column ? "," : "") << CsvField(source.CellText(item, column));
+            out += column ? "," : "";
+            AppendCsvField(out, source.CellText(item, column));
         }
+        file.Pass();
     }
-    return Written(file);
+    return file.Close();
 }
 
+// The document's layout is as it always was: CR LF line ends, a tab before each element of a
+// record.
 int WriteXmlFile(const std::string &path, const ListSource &source, const std::vector<int> &items) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    BufferedFile file(path);
+    if (!file.IsOpen()) {
         return kExportOpenFailed;
     }
-    QStringList names;  // once per column, not per cell
+    std::vector<std::string> names;  // once per column, not per cell
     for (const std::string &title : Titles(source)) {
-        names.append(QString::fromStdString(XmlName(title)));
+        names.push_back(XmlName(title));
     }
-    QXmlStreamWriter xml(&file);
-    // The document's layout is written as it always was: CR LF line ends, a tab before each
-    // element of a record.
-    xml.writeStartDocument();
-    xml.writeCharacters("\r\n");
-    xml.writeStartElement("ZARNXML");
-    xml.writeCharacters("\r\n");
+    std::string &out = file.Buffer();
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ZARNXML>\r\n";
     for (int item : items) {
-        xml.writeStartElement("record");
-        xml.writeCharacters("\r\n");
-        for (qsizetype column = 0; column < names.size(); ++column) {
-            xml.writeCharacters("\t");
-            WriteElement(xml, names[column], source.CellText(item, static_cast<int>(column)));
-            xml.writeCharacters("\r\n");
+        out += "<record>\r\n";
+        for (std::size_t column = 0; column < names.size(); ++column) {
+            out += '\t';
+            AppendElement(out, names[column], source.CellText(item, static_cast<int>(column)));
+            out += "\r\n";
         }
-        xml.writeEndElement();
-        xml.writeCharacters("\r\n");
+        out += "</record>\r\n";
+        file.Pass();
     }
-    xml.writeEndElement();
-    xml.writeCharacters("\r\n");
-    file.close();
-    if (xml.hasError() || file.error() != QFileDevice::NoError) {
-        return errno ? errno : EIO;
-    }
-    return 0;
+    out += "</ZARNXML>\r\n";
+    return file.Close();
 }
 
 int WriteExcelFile(const std::string &path, const ListSource &source, const std::vector<int> &items,

@@ -3,19 +3,26 @@
 namespace zarn {
 
 std::string CsvField(std::string_view text) {
+    std::string field;
+    AppendCsvField(field, text);
+    return field;
+}
+
+void AppendCsvField(std::string &out, std::string_view text) {
     const bool plain = text.find_first_of(",\"\r\n") == std::string_view::npos &&
                        (text.empty() || text.front() != '\xEF');
     if (plain) {
-        return std::string(text);
+        out += text;
+        return;
     }
-    std::string quoted = "\"";
+    out += '"';
     for (char c : text) {
-        quoted += c;
+        out += c;
         if (c == '"') {
-            quoted += '"';
+            out += '"';
         }
     }
-    return quoted + "\"";
+    out += '"';
 }
 
 }  // namespace zarn

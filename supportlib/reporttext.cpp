@@ -14,10 +14,13 @@ bool IsHidden(const ReportColumn &column) {
 }
 
 // A line of the visible columns: each text cut to its column's width in characters and padded
-// to it (against the right edge if asked), a space after each column.
-std::string ComposeLine(const ReportWriter *report, const std::vector<std::string> &texts,
+// to it (against the right edge if asked), a space after each column, and the line end. Made
+// in one string without a copy per cell: a report of 100,000 rows makes 800,000 of them.
+std::string ComposeLine(const ReportWriter *report, const std::vector<std::string_view> &texts,
                         bool alignByColumn) {
     std::string line;
+    line.reserve(static_cast<std::size_t>(report->totalWidth) + 2);
+    std::size_t lineCharacters = 0;
     for (int i = 0; i < report->columnCount; ++i) {
         const ReportColumn &column = report->columns[i];
         if (IsHidden(column)) {
@@ -27,21 +30,25 @@ std::string ComposeLine(const ReportWriter *report, const std::vector<std::strin
             static_cast<std::size_t>(i) < texts.size() ? texts[i] : std::string_view();
         std::size_t characters = 0;
         const std::size_t bytes = CharacterPrefix(text, column.width, &characters);
-        const std::string padding(column.width - characters, ' ');
+        const std::size_t padding = column.width - characters;
         const bool right = alignByColumn && (column.flags & ZARN_COLUMN_RIGHT) != 0;
-        line += right ? padding + std::string(text.substr(0, bytes))
-                      : std::string(text.substr(0, bytes)) + padding;
+        if (right) {
+            line.append(padding, ' ');
+        }
+        line.append(text.substr(0, bytes));
+        if (!right) {
+            line.append(padding, ' ');
+        }
         line += ' ';
+        lineCharacters += column.width + 1;
     }
     // As long as the report's visible width says, whatever the line's bytes.
     const std::size_t width = report->totalWidth - report->hiddenWidth;
-    std::size_t characters = 0;
-    CharacterPrefix(line, line.size(), &characters);
-    return characters < width ? line + std::string(width - characters, ' ') : line;
-}
-
-int WriteLine(ReportWriter *report, const std::string &line) {
-    return Write(report, line) | Write(report, "\n");
+    if (lineCharacters < width) {
+        line.append(width - lineCharacters, ' ');
+    }
+    line += '\n';
+    return line;
 }
 
 std::string HeaderBlock(const ReportWriter *report, const char *description, const char *notes) {
@@ -69,11 +76,11 @@ int TextHeader(ReportWriter *report, ReportBeforeFn before, const char *descript
         before(report);
         failed |= Write(report, "\n");
     }
-    std::vector<std::string> titles;
+    std::vector<std::string_view> titles;
     for (int i = 0; i < report->columnCount; ++i) {
         titles.emplace_back(report->columns[i].title);
     }
-    failed |= WriteLine(report, ComposeLine(report, titles, false));
+    failed |= Write(report, ComposeLine(report, titles, false));
     return failed | TextUnderline(report);
 }
 
@@ -91,11 +98,18 @@ int TextUnderline(ReportWriter *report) {
 int TextRow(ReportWriter *report, const std::vector<std::string_view> &fields) {
     ++report->rowCount;
     const std::size_t count = std::min<std::size_t>(fields.size(), report->columnCount);
-    std::vector<std::string> texts;
+    // Numbers are grouped into texts of their own; other fields are cut where they stand.
+    std::vector<std::string> numbers(count);
+    std::vector<std::string_view> texts(count);
     for (std::size_t i = 0; i < count; ++i) {
-        texts.push_back(ColumnText(report->columns[i], fields[i]));
+        if (report->columns[i].flags & ZARN_COLUMN_NUMERIC) {
+            numbers[i] = ColumnText(report->columns[i], fields[i]);
+            texts[i] = numbers[i];
+        } else {
+            texts[i] = fields[i];  // ComposeLine cuts it to the column
+        }
     }
-    return WriteLine(report, ComposeLine(report, texts, true));
+    return Write(report, ComposeLine(report, texts, true));
 }
 
 }  // namespace zarn::report
