@@ -622,7 +622,7 @@ CZARN10RC CZARN10MFC::Update(std::vector<ZARNVOLSEx> &records, std::vector<CZARN
     }
     std::vector<std::string> writeIds(records.size());
     std::generate(writeIds.begin(), writeIds.end(), NewWriteId);
-    constexpr std::size_t kBatch = 500;  // a durable commit per 500 volumes, not per volume
+    constexpr std::size_t kBatch = 1000;  // a durable commit per 1,000 volumes, not per volume
     for (std::size_t first = 0; first < records.size(); first += kBatch) {
         const std::size_t last = std::min(records.size(), first + kBatch);
         const uint8_t batch = store->Resilient([&]() {

@@ -61,9 +61,9 @@ void CZARN30MainLogic::UpdateServer() {
     progress.SetPosition(0, static_cast<unsigned>(count));
     CZARN10RCList results;
     std::size_t written = 0, refused = 0;
-    // Written a few hundred at a time: one durable commit for each batch, and the progress
+    // Written a thousand at a time: one durable commit for each batch, and the progress
     // window redrawn once per batch rather than once per volume.
-    constexpr std::size_t kBatch = 250;
+    constexpr std::size_t kBatch = 1000;
     for (std::size_t first = 0; first < count && !progress.HasCancelled(); first += kBatch) {
         const std::size_t last = std::min(count, first + kBatch);
         progress.SetLine2("Processing Volume: %s",

@@ -112,7 +112,7 @@ TEST_P(BatchUpdateTest, AStationKilledInTheMiddleLeavesEachVolumeWholeOrUntouche
     }),
               0);
     ASSERT_TRUE(server.HoldUpdatesOf(
-        "V01200"));  // in the third batch of 500: the writer is killed while there
+        "V01200"));  // in the second batch of 1,000: the writer is killed while there
     const ConnectionSettings &settings = server.Settings();
     QProcess writer;
     writer.start(
@@ -126,7 +126,7 @@ TEST_P(BatchUpdateTest, AStationKilledInTheMiddleLeavesEachVolumeWholeOrUntouche
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     ASSERT_EQ(writer.state(), QProcess::Running) << writer.readAllStandardError().toStdString();
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // well into the third batch
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // well into the second batch
     writer.kill();
     writer.waitForFinished();
     if (GetParam() == Backend::PostgreSQL) {
@@ -137,7 +137,7 @@ TEST_P(BatchUpdateTest, AStationKilledInTheMiddleLeavesEachVolumeWholeOrUntouche
     }
 
     EXPECT_EQ(Count("SELECT COUNT(*) FROM volumes WHERE version = 2"), 1000)
-        << "two batches committed, the third not at all";
+        << "the first batch committed, the second not at all";
     EXPECT_EQ(Count("SELECT COUNT(*) FROM volumes WHERE volume >= 'V00997' AND version = 2"), 0);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM volumes WHERE (version = 2) <>"
                     " (scanned_repository = 'VLT1')"),
