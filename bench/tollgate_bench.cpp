@@ -65,6 +65,48 @@ BENCHMARK(TreeOfAMillionVolumes)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// The movement tree of one customer whose one media holds a million volumes due to move, on
+// either store, beside one plain range read of the media's rows.
+void TreeOfOneBigMedia(benchmark::State &state, Backend backend) {
+    TestServer server(backend);
+    if (!server.Available()) {
+        state.SkipWithError(server.Unavailable().c_str());
+        return;
+    }
+    const long count = state.range(0);
+    LoadBigCustomer(server.Admin(), backend, count);
+    std::unique_ptr<CZARN10MFC> station = server.Connect();
+    std::unique_ptr<PlainVolumeWriter> plain = PlainVolumeWriter::Open(server.Settings());
+    RecordingTreeControl control;
+    Latencies project, baseline;
+    for (auto _ : state) {
+        auto start = Latencies::Clock::now();
+        {
+            CZARN10ProgressWnd progress(2, nullptr);
+            CZARN10TreeRoot root(station.get(), 3, &progress, &control, nullptr);
+            project.Add(Latencies::Clock::now() - start);
+            state.counters["volumes"] = root.moveCount;
+        }
+        start = Latencies::Clock::now();
+        if (plain->ReadMedia("BIGC", "LTO9") != count) {
+            state.SkipWithError("the plain read failed");
+            return;
+        }
+        baseline.Add(Latencies::Clock::now() - start);
+    }
+    ReportBeside(state, project, baseline);
+}
+BENCHMARK_CAPTURE(TreeOfOneBigMedia, SQLite, Backend::SQLite)
+    ->ArgName("volumes")
+    ->Arg(1000000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TreeOfOneBigMedia, PostgreSQL, Backend::PostgreSQL)
+    ->ArgName("volumes")
+    ->Arg(1000000)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
 // AddRepository of every volume of one media (the first add reads their locations; a second
 // finds every volume listed), beside the plain program reading the media's rows once.
 void AddRepositoryOfOneMedia(benchmark::State &state, Backend backend) {

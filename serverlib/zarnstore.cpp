@@ -11,6 +11,7 @@
 
 #include "zarn10rc.h"
 #include "zarnclock.h"
+#include "zarnpgrows.h"
 #include "zarnsqlitestatements.h"
 
 namespace zarn {
@@ -91,18 +92,24 @@ QString Store::AutoIdColumn() const {
 }
 
 uint8_t Store::CodeOf(const QSqlError &error) {
+    // The SQLite driver files every failed step as a connection error: only PostgreSQL's are.
+    const bool lost =
+        m_backend == Backend::PostgreSQL && error.type() == QSqlError::ConnectionError;
+    return CodeOfFailure(error.text().toStdString(), error.nativeErrorCode().toStdString(), lost);
+}
+
+uint8_t Store::CodeOfFailure(const std::string &message, const std::string &state, bool lost) {
     ++m_statementFailures;
     if (!m_database.isOpen()) {
         // A connection that broke and is not back yet: the reason is the last try's.
         return kZarnServerUnavailable;
     }
-    m_lastError = error.text().toStdString();
-    const QString text = error.text().toLower();
-    m_lastDuplicate = error.nativeErrorCode() == "23505" || text.contains("unique constraint") ||
-                      text.contains("duplicate key");
+    m_lastError = message;
+    const QString text = QString::fromStdString(message).toLower();
+    m_lastDuplicate =
+        state == "23505" || text.contains("unique constraint") || text.contains("duplicate key");
     // Tried again: SQLite's lock held by another writer, PostgreSQL's serialization failures
     // and deadlocks. Refusals by the store's rules are not.
-    const QString state = error.nativeErrorCode();
     if (text.contains("locked") || text.contains("busy") || text.contains("deadlock") ||
         state == "40001" || state == "40P01") {
         return kZarnDatabaseBusy;
@@ -110,9 +117,6 @@ uint8_t Store::CodeOf(const QSqlError &error) {
     if (m_lastDuplicate) {
         return kZarnDatabaseError;
     }
-    // The SQLite driver files every failed step as a connection error: only PostgreSQL's are.
-    const bool lost =
-        m_backend == Backend::PostgreSQL && error.type() == QSqlError::ConnectionError;
     if (lost || text.contains("server closed") || text.contains("connection") ||
         text.contains("terminating")) {
         return kZarnServerUnavailable;
@@ -320,6 +324,13 @@ uint8_t Store::ForEachRow(const std::string &sql, const std::vector<std::string>
         }
         return read.Failed() ? SqliteFailure(read.Result()) : uint8_t{kZarnOK};
     }
+    if (PGconn *connection = PostgresConnection()) {
+        PgFailure failure;
+        ++m_readsRun;
+        return ForEachPgRow(connection, sql, parameters, take, failure)
+                   ? uint8_t{kZarnOK}
+                   : CodeOfFailure(failure.message, failure.state, failure.connectionLost);
+    }
     QVariantList bindings;
     for (const std::string &parameter : parameters) {
         bindings.append(Text(parameter));
@@ -333,6 +344,18 @@ uint8_t Store::ForEachRow(const std::string &sql, const std::vector<std::string>
         take(row);
     }
     return query.lastError().isValid() ? CodeOf(query.lastError()) : uint8_t{kZarnOK};
+}
+
+PGconn *Store::PostgresConnection() {
+    if (m_backend != Backend::PostgreSQL || !m_database.isOpen() || !m_database.driver()) {
+        return nullptr;
+    }
+    const QVariant handle = m_database.driver()->handle();
+    // Qt's driver names the type by libpq's struct.
+    return handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 ||
+                                qstrcmp(handle.typeName(), "pg_conn*") == 0)
+               ? *static_cast<PGconn *const *>(handle.constData())
+               : nullptr;
 }
 
 uint8_t Store::GetVolume(const std::string &customer, const std::string &media,

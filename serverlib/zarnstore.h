@@ -23,6 +23,8 @@
 #include "zarnreconnect.h"
 #include "zarnsqlitestatements.h"
 
+typedef struct pg_conn PGconn;
+
 namespace zarn {
 
 enum class Backend { SQLite, PostgreSQL };
@@ -165,6 +167,9 @@ private:
     uint8_t Committed();
     uint8_t RunOnce(QSqlQuery &query, const QString &sql, const QVariantList &bindings);
     uint8_t CodeOf(const QSqlError &error);
+    uint8_t CodeOfFailure(const std::string &message, const std::string &state, bool lost);
+    // libpq's connection under Qt's driver, for the long reads; null on SQLite.
+    PGconn *PostgresConnection();
     using SqlValue = std::variant<int64_t, std::string>;
     struct VolumeUpdate {
         std::string sql;

@@ -114,6 +114,41 @@ TEST_F(PostgresTest, AStationRoleMadeBeforeWriteIdsWritesThemOnceTheStoreIsMigra
     server.Admin().Run(QString::fromStdString("DROP ROLE " + role));
 }
 
+// Long reads go through libpq's own cursor: a media of more rows than one fetch is read whole
+// and in order, inside a caller's transaction as outside one, and a parameter is only ever a
+// literal (a quote in it, a "?" in the statement's own text).
+TEST_F(PostgresTest, ALongReadComesWholeInOrderAndItsParametersStayLiterals) {
+    Store &store = server.Admin();
+    ASSERT_EQ(store.Run("INSERT INTO volumes (customer_id, media_id, volume, current_repository,"
+                        " current_slot, destination_repository, destination_slot)"
+                        " SELECT 'ACME', 'LTO8', 'L' || lpad(n::text, 6, '0'), 'LIB1', n % 500,"
+                        " 'VLT1', 1 FROM generate_series(1, 45000) AS n"),
+              kZarnOK);
+    std::unique_ptr<CZARN10MFC> station = server.Connect();
+    std::vector<ZARNVOLSFULL> listed;
+    ASSERT_TRUE(
+        station->List(listed, "ACME", "LTO8", {0}, nullptr, nullptr, nullptr, 0, 0).IsOK(0));
+    ASSERT_EQ(listed.size(), 45000u) << "more than two fetches";
+    EXPECT_EQ(ReadField(listed.front().volume), "L000001");
+    EXPECT_EQ(ReadField(listed[29999].volume), "L030000");
+    EXPECT_EQ(ReadField(listed.back().volume), "L045000");
+
+    std::vector<std::string> texts;
+    const auto read = [&]() {
+        return store.ForEachRow("SELECT ? || '?', length(?)", {"it's", "a?b"},
+                                [&](const StoreRow &row) {
+                                    texts.emplace_back(row.Text(0));
+                                    texts.push_back(std::to_string(row.Int(1)));
+                                });
+    };
+    EXPECT_EQ(read(), kZarnOK);
+    EXPECT_EQ(store.InTransaction(read), kZarnOK);
+    EXPECT_EQ(texts, (std::vector<std::string>{"it's?", "3", "it's?", "3"}));
+    EXPECT_NE(store.ForEachRow("SELECT nothing FROM nowhere", {}, [](const StoreRow &) {}),
+              kZarnOK);
+    EXPECT_EQ(read(), kZarnOK) << "a failed read leaves the connection usable";
+}
+
 TEST_F(PostgresTest, AConnectionTheServerEndsIsMadeAgainAndTheWriteGoesOn) {
     std::unique_ptr<CZARN10MFC> station = server.Connect();
     ASSERT_NE(station, nullptr);
