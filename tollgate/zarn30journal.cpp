@@ -3,10 +3,12 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
 
 #include "zarnstationfiles.h"
 
@@ -115,6 +117,7 @@ bool CZARN30Journal::Open(const std::string &path, std::string &error) {
     }
     ok = ok && Execute(kSchema) &&
          Execute(("PRAGMA user_version = " + std::to_string(kJournalVersion)).c_str());
+    ok = ok && LoadUnsettledKeys();
     if (!ok) {
         error = m_error.empty() && m_db ? sqlite3_errmsg(m_db) : m_error;
         if (error.empty()) {
@@ -124,6 +127,16 @@ bool CZARN30Journal::Open(const std::string &path, std::string &error) {
         m_db = nullptr;
     }
     return ok;
+}
+
+bool CZARN30Journal::LoadUnsettledKeys() {
+    m_unsettled.clear();
+    Statement read(m_db, "SELECT customer, media, volume FROM scans WHERE settled = 0");
+    int step = SQLITE_ERROR;
+    while ((step = read.Step()) == SQLITE_ROW) {
+        m_unsettled.insert(KeyOf(read.Text(0), read.Text(1), read.Text(2)));
+    }
+    return step == SQLITE_DONE || Failed("reading the journal");
 }
 
 bool CZARN30Journal::RecordScan(CZARN30JournalScan &scan) {
@@ -146,10 +159,16 @@ bool CZARN30Journal::RecordScan(CZARN30JournalScan &scan) {
         return Failed("recording a scan");
     }
     scan.sequence = sqlite3_last_insert_rowid(m_db);
+    m_unsettled.insert(KeyOf(scan.customer, scan.media, scan.volume));
     return true;
 }
 
-bool CZARN30Journal::Settle(const std::vector<std::string> &keys) {
+bool CZARN30Journal::Settle(const std::vector<std::string> &given) {
+    // Only volumes with a move recorded and not settled: a scan written at once was never
+    // recorded, and costs the journal nothing.
+    std::vector<std::string> keys;
+    std::copy_if(given.begin(), given.end(), std::back_inserter(keys),
+                 [&](const std::string &key) { return m_unsettled.count(key) != 0; });
     if (keys.empty()) {
         return true;
     }
@@ -177,7 +196,13 @@ bool CZARN30Journal::Settle(const std::vector<std::string> &keys) {
         Execute("PRAGMA synchronous=FULL");
         return false;
     }
-    return Execute("COMMIT") && Execute("PRAGMA synchronous=FULL");
+    if (!Execute("COMMIT") || !Execute("PRAGMA synchronous=FULL")) {
+        return false;
+    }
+    for (const std::string &key : keys) {
+        m_unsettled.erase(key);
+    }
+    return true;
 }
 
 bool CZARN30Journal::Unwritten(std::vector<CZARN30JournalScan> &scans) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -41,7 +42,8 @@ public:
     // Kept durably before the scan is answered; false (LastError) when it could not be.
     bool RecordScan(CZARN30JournalScan &scan);
     // Written, or refused by the server for good: the volume's moves recorded so far need no
-    // further write. One commit for all of them.
+    // further write. One commit for all of them (none for volumes without a move recorded);
+    // it does not wait for the disk: a mark lost to a power cut only offers a move again.
     bool Settle(const std::vector<std::string> &keys);
     // The moves recorded and not settled, in scan order; false when they cannot all be read.
     bool Unwritten(std::vector<CZARN30JournalScan> &scans);
@@ -57,10 +59,13 @@ public:
 private:
     bool Execute(const char *sql);
     bool Failed(const char *what);
+    bool LoadUnsettledKeys();
 
     sqlite3 *m_db = nullptr;
     std::string m_path;
     std::string m_error;
+    // The volumes with a move recorded and not settled (KeyOf), as the file holds them.
+    std::unordered_set<std::string> m_unsettled;
 };
 
 #endif

@@ -304,8 +304,17 @@ void CZARN30MainLogic::MarkScanned(CZARN10TreeVolume &item) {
     if (m_doc.IsPickMode()) {
         item.container = m_doc.currentContainerNumber;
     }
-    JournalScan(item);
+    if (!m_doc.settings.block.realTimeUpdate || !m_doc.waitingWrites.empty()) {
+        JournalScan(item);  // the write waits: the journal holds the scan until it is made
+        UpdateScanned(item);
+        return;
+    }
+    // Written at once: a scan the store holds (or refused for good, and said so) needs no
+    // record of its own; one the server cannot take now is recorded before it is answered.
     UpdateScanned(item);
+    if (!m_doc.waitingWrites.empty() && m_doc.waitingWrites.back() == &item) {
+        JournalScan(item);
+    }
 }
 
 zarn::AnswerKind CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult,
