@@ -7,6 +7,7 @@
 
 #include "reportinternal.h"
 #include "thousands.h"
+#include "utf8sequence.h"
 
 namespace zarn::report {
 
@@ -38,11 +39,11 @@ std::vector<std::string_view> SplitFields(std::string_view row) {
 std::size_t CharacterPrefix(std::string_view text, std::size_t count, std::size_t *characters) {
     std::size_t bytes = 0;
     std::size_t taken = 0;
+    // A well-formed sequence is one character; so is each byte that is not part of one (it
+    // shows as a replacement mark, one column wide): a stray byte never hides in its neighbour.
     while (bytes < text.size() && taken < count) {
-        ++bytes;
-        while (bytes < text.size() && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) {
-            ++bytes;
-        }
+        const std::size_t length = Utf8SequenceLength(text, bytes);
+        bytes += length != 0 ? length : 1;
         ++taken;
     }
     if (characters) {

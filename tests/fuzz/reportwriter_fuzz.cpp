@@ -1,14 +1,17 @@
 // The text and CSV report forms over arbitrary column widths, delete lists and rows.
 // Input: byte 0 picks the form and the column count, then one byte per column width, then the
 // delete list up to a newline, then rows, one per line. Every text row must come out exactly as
-// wide as the visible line, whatever the input.
+// wide as the visible line in characters (a well-formed UTF-8 sequence one, any other byte
+// one), whatever the input.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "reportwriter.h"
+#include "utf8sequence.h"
 
 namespace {
 
@@ -28,6 +31,16 @@ struct Input {
         return line;
     }
 };
+
+// Characters of a line as a terminal shows them.
+size_t Characters(std::string_view line) {
+    size_t characters = 0;
+    for (size_t at = 0; at < line.size(); ++characters) {
+        const size_t length = zarn::Utf8SequenceLength(line, at);
+        at += length != 0 ? length : 1;
+    }
+    return characters;
+}
 
 }  // namespace
 
@@ -67,7 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         for (size_t at = headerEnd; at < length;) {
             const char *end =
                 static_cast<const char *>(std::memchr(buffer + at, '\n', length - at));
-            if (end == nullptr || static_cast<size_t>(end - (buffer + at)) != visible) {
+            if (end == nullptr ||
+                Characters(std::string_view(buffer + at,
+                                            static_cast<size_t>(end - (buffer + at)))) != visible) {
                 std::abort();  // a row of the wrong width: columns would shift
             }
             at = static_cast<size_t>(end - buffer) + 1;
