@@ -7,6 +7,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <cstring>
 
 namespace zarn {
 namespace {
@@ -21,7 +22,7 @@ CZARNListModel::CZARNListModel(ListSource *source, QObject *parent)
     : QAbstractTableModel(parent), m_source(source) {}
 
 int CZARNListModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size() - m_gapSize);
 }
 
 int CZARNListModel::columnCount(const QModelIndex &parent) const {
@@ -91,6 +92,7 @@ QVariant CZARNListModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 void CZARNListModel::SetRows(std::vector<int> rows, RowOrder order) {
+    CloseGap();
     m_order = order;
     m_identities.clear();
     for (int item : m_rows) {
@@ -235,8 +237,8 @@ void CZARNListModel::ReorderTo(std::vector<int> rows, std::vector<uintptr_t> ide
 
 void CZARNListModel::IndexItems() const {
     m_rowOfItem.assign(m_shown.size(), -1);
-    for (size_t row = 0; row < m_rows.size(); ++row) {
-        const int item = m_rows[row];
+    for (int row = 0; row < rowCount(); ++row) {
+        const int item = ItemAt(row);
         if (item >= 0 && static_cast<size_t>(item) < m_rowOfItem.size()) {
             m_rowOfItem[static_cast<size_t>(item)] = static_cast<int>(row);
         }
@@ -245,10 +247,18 @@ void CZARNListModel::IndexItems() const {
 }
 
 int CZARNListModel::LowerBound(int item) const {
-    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), item, [this](int row, int x) {
-        return m_order.Before(*m_source, row, x);
-    });
-    return static_cast<int>(at - m_rows.begin());
+    int first = 0;
+    int count = rowCount();
+    while (count > 0) {
+        const int half = count / 2;
+        if (m_order.Before(*m_source, ItemAt(first + half), item)) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return first;
 }
 
 int CZARNListModel::RowOf(int item) const {
@@ -288,7 +298,14 @@ void CZARNListModel::PlaceItem(int item, bool shown) {
 
 void CZARNListModel::InsertRow(int row, int item) {
     beginInsertRows({}, row, row);
-    m_rows.insert(m_rows.begin() + row, item);
+    MoveGapTo(static_cast<std::size_t>(row));
+    if (m_gapSize == 0) {
+        constexpr std::size_t kGapGrowth = 64;
+        m_rows.insert(m_rows.begin() + static_cast<long>(m_gapStart), kGapGrowth, 0);
+        m_gapSize = kGapGrowth;
+    }
+    m_rows[m_gapStart++] = item;
+    --m_gapSize;
     MarkShown(item, true);
     KeepIdentity(item, m_source->ItemIdentity(item));
     m_indexStale = true;
@@ -298,7 +315,8 @@ void CZARNListModel::InsertRow(int row, int item) {
 void CZARNListModel::RemoveRow(int row) {
     beginRemoveRows({}, row, row);
     MarkShown(ItemAt(row), false);
-    m_rows.erase(m_rows.begin() + row);
+    MoveGapTo(static_cast<std::size_t>(row));
+    ++m_gapSize;  // the row after the gap joins it
     m_indexStale = true;
     endRemoveRows();
 }
@@ -311,6 +329,23 @@ void CZARNListModel::KeepIdentity(int item, uintptr_t identity) {
         m_identityOfItem.resize(static_cast<size_t>(item) + 1, 0);
     }
     m_identityOfItem[static_cast<size_t>(item)] = identity;
+}
+
+void CZARNListModel::MoveGapTo(std::size_t row) {
+    if (m_gapSize != 0 && row < m_gapStart) {
+        std::memmove(&m_rows[row + m_gapSize], &m_rows[row], (m_gapStart - row) * sizeof(int));
+    } else if (m_gapSize != 0 && row > m_gapStart) {
+        std::memmove(&m_rows[m_gapStart], &m_rows[m_gapStart + m_gapSize],
+                     (row - m_gapStart) * sizeof(int));
+    }
+    m_gapStart = row;
+}
+
+void CZARNListModel::CloseGap() const {
+    const auto start = m_rows.begin() + static_cast<long>(m_gapStart);
+    m_rows.erase(start, start + static_cast<long>(m_gapSize));
+    m_gapStart = 0;
+    m_gapSize = 0;
 }
 
 void CZARNListModel::MarkShown(int item, bool shown) {
@@ -333,6 +368,8 @@ void CZARNListModel::ItemChanged(int item) {
 void CZARNListModel::SourceReset() {
     beginResetModel();
     m_rows.clear();
+    m_gapStart = 0;
+    m_gapSize = 0;
     m_identities.clear();
     m_identityOfItem.clear();
     m_shown.clear();

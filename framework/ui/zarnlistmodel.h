@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <cstddef>
 #include <unordered_map>
 #include <vector>
 
@@ -28,8 +29,11 @@ public:
     // changed: the views keep their selection, current row and scroll position.
     // The rows come in the given order, which later single-row changes keep.
     void SetRows(std::vector<int> rows, RowOrder order = {});
-    const std::vector<int> &Rows() const { return m_rows; }
-    int ItemAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    const std::vector<int> &Rows() const {
+        CloseGap();
+        return m_rows;
+    }
+    int ItemAt(int row) const { return m_rows[Physical(row)]; }
     // The row showing the item, or -1; found by the rows' order, not by walking them.
     int RowOf(int item) const;
     // An item that changed: its row added where the order puts it, taken away, moved or
@@ -54,15 +58,25 @@ private:
     void InsertRow(int row, int item);
     void RemoveRow(int row);
     void MarkShown(int item, bool shown);
+    // Rows come and go at a gap of unused places in m_rows, moved to where the change is: a
+    // scan near the last one moves a few places, not the rows after it (a million at most).
+    std::size_t Physical(int row) const {
+        const std::size_t logical = static_cast<std::size_t>(row);
+        return logical < m_gapStart ? logical : logical + m_gapSize;
+    }
+    void MoveGapTo(std::size_t row);
+    void CloseGap() const;
     void KeepIdentity(int item, uintptr_t identity);
 
     ListSource *m_source;
-    std::vector<int> m_rows;
+    mutable std::vector<int> m_rows;
+    mutable std::size_t m_gapStart = 0;
+    mutable std::size_t m_gapSize = 0;
     // Each shown item's identity as it was when shown, by item: a row coming or going moves
     // nothing here. The rows' identities in order are made only while SetRows compares them.
     std::vector<uintptr_t> m_identityOfItem;
     std::vector<uintptr_t> m_identities;
-    std::vector<char> m_shown;            // item -> shown in a row
+    std::vector<char> m_shown;  // item -> shown in a row
     RowOrder m_order;
     // item -> row, -1 when not shown; made again when asked for after rows came or went (it is
     // needed only when a sorted column's keys changed under the rows).
