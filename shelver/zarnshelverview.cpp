@@ -92,7 +92,7 @@ int CZARNShelverView::OnVolume(uint8_t dialogResult, const char key[kZarnVolumeK
         m_scanned.back().answer = said;
     }
     if (onAppended && m_scanned.size() > listed) {
-        onAppended();
+        onAppended(listed);
     }
     const std::string serial = KeyPart(key + 8, 10);
     const bool containerOnly = m_said.size() == 1 && m_said.front() == "New container set";

@@ -7,6 +7,7 @@
 #define ZARN_SHELVER_ZARNSHELVERVIEW_H
 
 #include <array>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,8 +49,8 @@ public:
     const std::vector<CScanOb> &Scanned() const { return m_scanned; }
     int32_t CurrentContainer() const { return m_containerNumber; }
     const std::string &CurrentContainerLabel() const { return m_containerLabel; }
-    // Told after each row appended.
-    std::function<void()> onAppended;
+    // Told after rows were appended: the first of them (the others follow it).
+    std::function<void(std::size_t first)> onAppended;
 
 private:
     int PlaceVolume(uint8_t dialogResult, const char key[kZarnVolumeKeyWidth]);
