@@ -65,6 +65,19 @@ BENCHMARK(TreeOfAMillionVolumes)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// The plain program's range read of the big media, timed into baseline; false (and the benchmark
+// told) when it read another number of rows.
+bool TimePlainMediaRead(benchmark::State &state, PlainVolumeWriter &plain, long rows,
+                        Latencies &baseline) {
+    const auto start = Latencies::Clock::now();
+    if (plain.ReadMedia("BIGC", "LTO9") != rows) {
+        state.SkipWithError("the plain range read failed");
+        return false;
+    }
+    baseline.Add(Latencies::Clock::now() - start);
+    return true;
+}
+
 // The movement tree of one customer whose one media holds a million volumes due to move, on
 // either store, beside one plain range read of the media's rows.
 void TreeOfOneBigMedia(benchmark::State &state, Backend backend) {
@@ -87,12 +100,9 @@ void TreeOfOneBigMedia(benchmark::State &state, Backend backend) {
             project.Add(Latencies::Clock::now() - start);
             state.counters["volumes"] = root.moveCount;
         }
-        start = Latencies::Clock::now();
-        if (plain->ReadMedia("BIGC", "LTO9") != count) {
-            state.SkipWithError("the plain read failed");
+        if (!TimePlainMediaRead(state, *plain, count, baseline)) {
             return;
         }
-        baseline.Add(Latencies::Clock::now() - start);
     }
     ReportBeside(state, project, baseline);
 }
@@ -142,12 +152,9 @@ void AddRepositoryOfOneMedia(benchmark::State &state, Backend backend) {
         doc.AddRepository(&origin, &progress, 0);
         project.Add(Latencies::Clock::now() - start);
         state.counters["listed"] = static_cast<double>(doc.toScanList.size());
-        start = Latencies::Clock::now();
-        if (plain->ReadMedia("BIGC", "LTO9") != state.range(0)) {
-            state.SkipWithError("the plain range read failed");
+        if (!TimePlainMediaRead(state, *plain, state.range(0), baseline)) {
             return;
         }
-        baseline.Add(Latencies::Clock::now() - start);
     }
     ReportBeside(state, project, baseline);
 }
