@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "zarn10rc.h"
@@ -95,11 +96,17 @@ uint8_t Store::Connect(std::string &error) {
             error = "there is no store at " + path;
             return kZarnServerUnavailable;
         }
+        // A write held up by another writer's lock is tried three times, each waiting up to the
+        // busy timeout: a third of the station's wait for the server, so that a station that
+        // must answer at once (the Tollgate, 300 ms) is not held longer than that.
+        const long long busyMs =
+            std::clamp<long long>(settings.reconnectWait.count() / 3, 50, 1500);
+        const QString busy = QString("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs);
         if (settings.readOnly) {
-            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500;QSQLITE_OPEN_READONLY");
+            db.setConnectOptions(busy + ";QSQLITE_OPEN_READONLY");
         } else {
             std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-            db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=1500");
+            db.setConnectOptions(busy);
         }
         db.setDatabaseName(Text(path));
     } else {

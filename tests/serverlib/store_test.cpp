@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include <QSqlQuery>
@@ -352,6 +353,29 @@ TEST(EmbeddedStore, ALockedFileIsReportedAsBusyAndChangesNothing) {
     server.Admin().Database().rollback();
     ASSERT_TRUE(station->Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
     EXPECT_EQ(record.locations[0].slot, 6);
+}
+
+// A station that must answer at once (a short wait for the server) is held up by another
+// writer's lock for about that wait, not the 4.5 s of three full busy timeouts.
+TEST(EmbeddedStore, ALockHoldsAStationNoLongerThanItsWaitForTheServer) {
+    TestServer server(Backend::SQLite);
+    server.BuildSmallWorld();
+    CZARN10MFC station(0);
+    station.SetProgramID(3);
+    station.SetLogonDetails("", 0, "station", "");
+    station.Session()->settings.database = server.Settings().database;
+    station.SetReconnectWait(300);
+    ASSERT_TRUE(station.Logon(0).IsOK(0));
+    ZARNVOLSEx record;
+    ASSERT_TRUE(station.Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
+    ASSERT_TRUE(server.Admin().Database().transaction());
+    ASSERT_EQ(server.Admin().Run("UPDATE customers SET name = 'held' WHERE id = 'BETA'"), 0);
+    record.locations[0].slot = 77;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(station.Update(&record).Code(), kZarnDatabaseBusy);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
+    server.Admin().Database().rollback();
+    EXPECT_TRUE(station.Update(&record).IsOK(0)) << "written once the lock is gone";
 }
 
 }  // namespace
