@@ -108,10 +108,10 @@ uint8_t Store::CodeOfFailure(const std::string &message, const std::string &stat
     const QString text = QString::fromStdString(message).toLower();
     m_lastDuplicate =
         state == "23505" || text.contains("unique constraint") || text.contains("duplicate key");
-    // Tried again: SQLite's lock held by another writer, PostgreSQL's serialization failures
-    // and deadlocks. Refusals by the store's rules are not.
+    // Tried again: SQLite's lock held by another writer, PostgreSQL's serialization failures,
+    // deadlocks and locks waited for too long. Refusals by the store's rules are not.
     if (text.contains("locked") || text.contains("busy") || text.contains("deadlock") ||
-        state == "40001" || state == "40P01") {
+        state == "40001" || state == "40P01" || state == "55P03") {
         return kZarnDatabaseBusy;
     }
     if (m_lastDuplicate) {

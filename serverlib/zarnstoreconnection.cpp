@@ -149,12 +149,21 @@ uint8_t Store::Connect(std::string &error) {
         }
         m_sqlite =
             std::make_unique<SqliteStatements>(*static_cast<sqlite3 *const *>(handle.constData()));
-    } else if (settings.readOnly) {
-        QSqlQuery query(db);
-        if (uint8_t failed =
-                RunOnce(query, "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY", {})) {
-            error = m_lastError;
-            return failed;
+    } else {
+        // A row another station holds is waited for no longer than the station waits for the
+        // server: then the write is answered busy (and kept, at the Tollgate), not left to hang.
+        const std::string lockTimeout =
+            "SET lock_timeout = " + std::to_string(settings.reconnectWait.count());
+        for (const std::string &set :
+             {lockTimeout,
+              std::string(settings.readOnly ? "SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"
+                                            : "")}) {
+            QSqlQuery query(db);
+            if (uint8_t failed = set.empty() ? uint8_t{kZarnOK}
+                                             : RunOnce(query, QString::fromStdString(set), {})) {
+                error = m_lastError;
+                return failed;
+            }
         }
     }
     m_connected = true;

@@ -3,6 +3,7 @@
 
 #include <QSqlQuery>
 
+#include <chrono>
 #include <filesystem>
 
 #include "serverfixture.h"
@@ -147,6 +148,29 @@ TEST_F(PostgresTest, ALongReadComesWholeInOrderAndItsParametersStayLiterals) {
     EXPECT_NE(store.ForEachRow("SELECT nothing FROM nowhere", {}, [](const StoreRow &) {}),
               kZarnOK);
     EXPECT_EQ(read(), kZarnOK) << "a failed read leaves the connection usable";
+}
+
+// A row another station holds is waited for no longer than the station waits for the server:
+// the write is answered busy (and is written once the row is free), not left to hang.
+TEST_F(PostgresTest, ARowHeldElsewhereHoldsAStationNoLongerThanItsWait) {
+    CZARN10MFC station(0);
+    station.SetProgramID(3);
+    station.SetLogonDetails(server.Settings().host.c_str(), server.Settings().port,
+                            server.Settings().user.c_str(), "");
+    station.Session()->settings.database = server.Settings().database;
+    station.SetReconnectWait(300);
+    ASSERT_TRUE(station.Logon(0).IsOK(0));
+    ZARNVOLSEx record;
+    ASSERT_TRUE(station.Get(&record, "ACME", "LTO9", "A00002").IsOK(0));
+    Store &holder = server.Admin();
+    ASSERT_TRUE(holder.Database().transaction());
+    ASSERT_EQ(holder.Run("SELECT 1 FROM volumes WHERE volume = 'A00002' FOR UPDATE"), kZarnOK);
+    record.locations[0].slot = 77;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(station.Update(&record).Code(), kZarnDatabaseBusy);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+    holder.Database().rollback();
+    EXPECT_TRUE(station.Update(&record).IsOK(0)) << "written once the row is free";
 }
 
 TEST_F(PostgresTest, AConnectionTheServerEndsIsMadeAgainAndTheWriteGoesOn) {
