@@ -6,9 +6,16 @@
 #include "zarnfields.h"
 #include "zarnpresenters.h"
 #include "zarnscantarget.h"
+#include "zarnserverworker.h"
 #include "zarnsession.h"
 
+#include <QLoggingCategory>
 #include <QSqlQuery>
+
+#include <chrono>
+#include <memory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcConnection)
 
 using namespace zarn;
 
@@ -64,6 +71,49 @@ uint8_t LookUpScannedVolume(CZARN10MFC &server, ZARN10BARCODEPARSED &scanned) {
     return kZarnOK;
 }
 
+namespace {
+
+bool CouldNotAsk(uint8_t result) {
+    return result == kZarnNotLoggedOn || result == kZarnServerUnavailable ||
+           result == kZarnDatabaseBusy;
+}
+
+// How long a scan waits for its look-up.
+constexpr std::chrono::milliseconds kLookUpWait{150};
+
+// Looked up on a connection of the dialog's own and waited for no longer than kLookUpWait: a
+// server that is slow or has stopped answering holds up no scan. A full label not looked up in
+// time (or that the server could not be asked) is taken as scanned: a volume, as one new to
+// the store would be. A bare serial cannot be, and is answered as a server that cannot be
+// reached.
+uint8_t LookUpInTime(CZARN10MFC &server, ServerWorker &lookUps, ZARN10BARCODEPARSED &scanned) {
+    struct LookUp {
+        ZARN10BARCODEPARSED scanned;
+        uint8_t result = kZarnServerUnavailable;
+    };
+    auto lookUp = std::make_shared<LookUp>();
+    lookUp->scanned = scanned;
+    const uint64_t ticket = lookUps.Submit(server, [lookUp](CZARN10MFC &own) {
+        lookUp->result = LookUpScannedVolume(own, lookUp->scanned);
+        if (own.Session()->store) {
+            own.Session()->store->FinishStatements();  // no snapshot held while waiting
+        }
+    });
+    const bool answered = lookUps.WaitFor(ticket, kLookUpWait);
+    if (answered && !CouldNotAsk(lookUp->result)) {
+        scanned = lookUp->scanned;
+        return lookUp->result;
+    }
+    const std::string why = answered
+                                ? CZARN10RC(lookUp->result).Get()
+                                : "no answer within " + std::to_string(kLookUpWait.count()) + " ms";
+    qCWarning(lcConnection).noquote()
+        << "the look-up of" << ReadField(scanned.volume).c_str() << "was not made:" << why.c_str();
+    return (scanned.flags & kZarnScanSerialOnly) ? uint8_t{kZarnServerUnavailable}
+                                                 : uint8_t{kZarnOK};
+}
+
+}  // namespace
 }  // namespace zarn
 
 CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, void *) {
@@ -77,16 +127,18 @@ CZARN10RC CZARN10MFC::ScanDialog(ZARNSCANVOLUMEARGS *args, const char *title, vo
         return kZarnInvalidArgument;
     }
     const BarCodeGrammar &grammar = m_session->grammar;
+    if (!m_session->lookUps) {
+        m_session->lookUps = std::make_unique<ServerWorker>();
+    }
+    m_session->lookUps->Submit(*this, [](CZARN10MFC &) {});  // logged on before the first scan
     dialog->Open(title ? title : "");
     m_session->openDialog = dialog.get();
     for (std::string line; dialog->NextLine(line);) {
         ZARN10BARCODEPARSED scanned;
         uint8_t result = ParseScannerLine(grammar, line, nullptr, nullptr, scanned);
         if (result == kZarnOK && scanned.kind == kZarnBarCodeVolume) {
-            result = LookUpScannedVolume(*this, scanned);
-            if (m_session->store) {
-                m_session->store->FinishStatements();  // no snapshot held while waiting
-            }
+            result = m_session->store ? LookUpInTime(*this, *m_session->lookUps, scanned)
+                                      : uint8_t{kZarnNotLoggedOn};
         }
         const bool tooLong = line.size() > LongestBarCode(grammar);
         dialog->ShowStatus(result == kZarnOK ? line

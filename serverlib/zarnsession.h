@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "zarnbarcode.h"
+#include "zarnserverworker.h"
 #include "zarnstore.h"
 
 namespace zarn {
@@ -20,6 +21,8 @@ public:
     bool cancelled = false;
     ScanDialogPresenter *openDialog = nullptr;  // while ScanDialog runs
     BarCodeGrammar grammar;  // the scan dialog's; programs set it from their configuration
+    // The scan dialog's look-ups, on a connection of their own (made at its first opening).
+    std::unique_ptr<ServerWorker> lookUps;
 
     // The open store, or null with result set to "not logged on".
     Store *Require(uint8_t &result) {

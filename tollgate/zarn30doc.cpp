@@ -355,7 +355,11 @@ bool CZARN30Doc::SettleMoves(const std::vector<CZARN10TreeVolume *> &items) {
                                                     item->volumeSerial));
         }
     }
-    if (journal->Settle(settled)) {
+    return SettleKeys(settled);
+}
+
+bool CZARN30Doc::SettleKeys(const std::vector<std::string> &settled) {
+    if (!journal || journal->Settle(settled)) {
         return true;
     }
     qCWarning(lcServerUpdate).noquote() << "session journal" << journal->LastError().c_str();

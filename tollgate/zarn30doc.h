@@ -117,6 +117,8 @@ public:
     const std::string &ServerId();
     void ForgetServerId() { m_serverId.clear(); }
     bool SettleMoves(const std::vector<CZARN10TreeVolume *> &items);
+    // The same by the journal's keys (CZARN30Journal::KeyOf).
+    bool SettleKeys(const std::vector<std::string> &keys);
     // The To-Scan list's filters: items not scanned that pass become state 0 and their
     // positions in the list are returned in order; the others become state 3 (hidden).
     // Skipped items (state 2) that pass are returned too, and keep their state.

@@ -38,7 +38,13 @@ const char *KeyPart(const ZARN10BARCODEPARSED &scanned) {
 }  // namespace
 
 CZARN30MainLogic::CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker)
-    : m_doc(doc), m_speaker(speaker) {}
+    : m_doc(doc), m_speaker(speaker), m_writer(std::make_unique<zarn::ServerWorker>([this]() {
+          if (onWriteEnded) {
+              onWriteEnded();
+          }
+      })) {}
+
+CZARN30MainLogic::~CZARN30MainLogic() = default;
 
 intptr_t CZARN30MainLogic::HandleMessage(const zarn::WindowMessage &message) {
     const auto *scanned = std::any_cast<ZARN10BARCODEPARSED>(&message.payload);
@@ -99,6 +105,7 @@ void CZARN30MainLogic::Logon() {
     }
     m_doc.UpdateAllViews(nullptr, zarn::kHintConnectionChanged);
     if (result.IsOK(0)) {
+        PrepareWriter();
         OfferRestore();
     }
 }
@@ -134,6 +141,7 @@ void CZARN30MainLogic::RunScanDialog(const char *title, unsigned volume, unsigne
 }
 
 bool CZARN30MainLogic::StartScan() {
+    PrepareWriter();
     m_doc.currentZone = 0;
     m_doc.currentSlot = 0;
     doneFlags |= kDoneScanStarted;
@@ -236,36 +244,6 @@ void CZARN30MainLogic::AnnounceNextPick() {
     m_doc.lastAnnouncedCustomer = customer;
 }
 
-void CZARN30MainLogic::UpdateScanned(CZARN10TreeVolume &item) {
-    if (!m_doc.settings.block.realTimeUpdate) {
-        item.updated = 0;
-        return;
-    }
-    // Written in scan order: while earlier scans wait for the server, this one waits behind
-    // them.
-    if (!m_doc.waitingWrites.empty()) {
-        item.result = kZarnServerUnavailable;
-        m_doc.waitingWrites.push_back(&item);
-        WriteWaiting();
-        return;
-    }
-    const uint8_t code =
-        UpdateVolume(item, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
-    m_doc.SettleMoves({&item});
-    if (code == kZarnOK) {
-        return;
-    }
-    if (IsSettled(code)) {
-        // Refused: the scan stays listed, and "&Update Server" tries it again.
-        LogRefusedWrite(item, FailureReason(code, m_doc.server));
-        m_speaker.Speak(CZARN10RC(code).Get());
-        return;
-    }
-    // The server cannot be reached: scanning goes on, the write waits (and is in the journal).
-    m_doc.waitingWrites.push_back(&item);
-    m_speaker.Speak(kWritesWaitingText);
-}
-
 uint8_t CZARN30MainLogic::Validate(const char key[kZarnVolumeKeyWidth], CZARN10TreeVolume *&item) {
     item = m_doc.FindItem(key);
     if (item) {
@@ -304,17 +282,12 @@ void CZARN30MainLogic::MarkScanned(CZARN10TreeVolume &item) {
     if (m_doc.IsPickMode()) {
         item.container = m_doc.currentContainerNumber;
     }
-    if (!m_doc.settings.block.realTimeUpdate || !m_doc.waitingWrites.empty()) {
-        JournalScan(item);  // the write waits: the journal holds the scan until it is made
-        UpdateScanned(item);
+    if (!m_doc.settings.block.realTimeUpdate) {
+        item.updated = 0;
+        JournalScan(item);  // written by "&Update Server": the journal holds it until then
         return;
     }
-    // Written at once: a scan the store holds (or refused for good, and said so) needs no
-    // record of its own; one the server cannot take now is recorded before it is answered.
-    UpdateScanned(item);
-    if (!m_doc.waitingWrites.empty() && m_doc.waitingWrites.back() == &item) {
-        JournalScan(item);
-    }
+    WriteScanned(item);
 }
 
 zarn::AnswerKind CZARN30MainLogic::OnVolumeScanned(uint8_t dialogResult,

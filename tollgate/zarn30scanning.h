@@ -4,8 +4,11 @@
 #ifndef ZARN_TOLLGATE_ZARN30SCANNING_H
 #define ZARN_TOLLGATE_ZARN30SCANNING_H
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -13,7 +16,9 @@
 #include "zarn30doc.h"
 #include "zarn30journal.h"
 #include "zarn30speaker.h"
+#include "zarn30update.h"
 #include "zarnmessages.h"
+#include "zarnserverworker.h"
 
 // Window messages of the scan dialogs.
 constexpr unsigned kMsgVolumeScanned = 1328;
@@ -40,6 +45,7 @@ public:
 class CZARN30MainLogic : public zarn::MessageWindow {
 public:
     CZARN30MainLogic(CZARN30Doc &doc, CZARN30Speaker &speaker);
+    ~CZARN30MainLogic() override;
 
     intptr_t HandleMessage(const zarn::WindowMessage &message) override;
 
@@ -60,10 +66,20 @@ public:
     void OfferRestore();
     // Said at the first log-on: the session journal could not be read and was set aside.
     std::string journalNotice;
-    // Real-time writes that wait for the server, in scan order: tried again (the first one
-    // alone while the server stays away); once through, the operator hears how many were
-    // written and refused, and the refusals are listed when no scan dialog is open.
+    // Real-time writes that wait for the server, in scan order: the result of the write under
+    // way taken, when it has ended, and the others handed over (the first one alone while the
+    // server stays away). Once through, the operator hears how many were written and refused,
+    // and the refusals are listed when no scan dialog is open.
     void WriteWaiting();
+    // The same, after a write ended: the others are handed over only when the server took it.
+    void OnWriteEnded();
+    // Waits no longer than wait for the real-time writes to end (those under way, and those
+    // waiting while the server takes them) and takes their results; false when one has not
+    // ended in time.
+    bool FinishWrites(std::chrono::milliseconds wait);
+    // Called on the writer's thread when a write has ended (set before the first scan): the
+    // window then calls OnWriteEnded on its own.
+    std::function<void()> onWriteEnded;
     // Shows the refusals of waiting writes, unless a scan dialog is open.
     void ShowWaitingResults();
 
@@ -104,12 +120,24 @@ private:
     // Speaks where a volume is (or is to go); a failed server look-up is returned.
     CZARN10RC SpeakLocation(CZARN10TreeVolume *item, const char key[kZarnVolumeKeyWidth]);
     void RunScanDialog(const char *title, unsigned volume, unsigned control, unsigned zoneSlot);
-    void UpdateScanned(CZARN10TreeVolume &item);
+    // A real-time scan's write, on the writer's connection: its answer waits for it no
+    // longer than kWriteAnswerWait.
+    void WriteScanned(CZARN10TreeVolume &item);
+    // The writer logged on ahead of the first scan's write (with real-time update on).
+    void PrepareWriter();
+    // The waiting writes handed to the writer, unless one is under way.
+    void HandOverWaiting();
+    // The write under way, once it has ended: each item's result set, the journal settled,
+    // refusals and an outage said. False when the server could not be reached.
+    bool TakeEndedWrite();
+    void TakeRefusal(const CZARN10TreeVolume &item, const std::string &reason);
+    // "&Update Server" and Auto Complete write on the window's connection: the writer's write
+    // under way ends first. False when the operator cancelled the wait.
+    bool FinishWritesFirst(CZARN10ProgressWnd &progress);
     // A scan recorded in the session journal before it is answered; a journal that cannot
     // take it is said once.
     void JournalScan(const CZARN10TreeVolume &item);
     void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
-    void WriteWaitingInOrder(std::vector<CZARN10TreeVolume *> &waiting);
     // "WHAT: N written, M refused", said and logged.
     void SayWrittenAndRefused(const char *what, std::size_t written, std::size_t refused);
     bool ConfirmsSlot(const std::string &customer, const std::string &media,
@@ -121,10 +149,34 @@ private:
     std::string m_unspoken;          // a scan's answer that is shown but not said
     CZARN10RCList m_waitingResults;  // refusals of waiting writes, until they can be shown
     bool m_scanDialogOpen = false;
-    bool m_writingWaiting = false;
+    // The real-time write handed to the writer and not yet taken.
+    struct WriteInFlight {
+        uint64_t ticket = 0;
+        std::vector<CZARN10TreeVolume *> items;
+        std::vector<CZARN30PreparedMove> moves;
+        std::shared_ptr<CZARN30WriteOutcome> outcome;
+    };
+    std::optional<WriteInFlight> m_inFlight;
+    bool m_answeringWrite = false;
+    bool m_writesHeld = false;  // while "&Update Server" writes on the window's connection
+    struct HeldWrites {
+        explicit HeldWrites(bool &held) : m_held(held) { m_held = true; }
+        ~HeldWrites() { m_held = false; }
+        HeldWrites(const HeldWrites &) = delete;
+        HeldWrites &operator=(const HeldWrites &) = delete;
+        bool &m_held;
+    };                          // the write is taken inside its scan's answer
+    bool m_outageSaid = false;  // kWritesWaitingText said, "Server reached again" not yet
+    std::size_t m_writtenSinceOutage = 0;
+    std::size_t m_refusedSinceOutage = 0;
     std::set<std::string> m_restoreOfferedFor;  // server ids: offered once per run each
     bool m_journalFailureSaid = false;
+    // Last: gone (and told to stop) before anything its end notice may reach.
+    std::unique_ptr<zarn::ServerWorker> m_writer;
 };
+
+// How long a real-time scan's answer waits for its write; a longer write is answered as kept.
+constexpr std::chrono::milliseconds kWriteAnswerWait{100};
 
 // Said once when real-time writes begin to wait for the server.
 extern const char kWritesWaitingText[];

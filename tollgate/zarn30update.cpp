@@ -147,30 +147,76 @@ uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
     return item.result;
 }
 
-void UpdateVolumes(const std::vector<CZARN10TreeVolume *> &items, CZARN10MFC &server, int direction,
-                   int checkRepository, int scannedOut) {
-    std::vector<CZARN10TreeVolume *> writing;
-    std::vector<int> directions;
+std::vector<uint8_t> WriteMoves(const std::vector<CZARN30JournalScan> &moves, CZARN10MFC &server) {
+    std::vector<uint8_t> codes(moves.size(), kZarnOK);
+    std::vector<std::size_t> writing;
     std::vector<ZARNVOLSEx> records;
-    for (CZARN10TreeVolume *item : items) {
-        const int itemDirection = DirectionFor(*item, direction, checkRepository);
-        if (!NeedsUpdate(*item, itemDirection)) {
-            continue;
-        }
-        CZARN30VolumeRecord holder(item->GetCustomerId(), item->GetMediaId(), item->volumeSerial);
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const CZARN30JournalScan &move = moves[i];
+        CZARN30VolumeRecord holder(move.customer, move.media, move.volume);
         if (CZARN10RC read = holder.Read(server); !read.IsOK(0)) {
-            RecordResult(*item, read, itemDirection);
+            codes[i] = read.Code();
             continue;
         }
-        PrepareMove(holder.record, item->GetRepositoryId(itemDirection),
-                    item->GetSlot(itemDirection), item->container, scannedOut);
-        writing.push_back(item);
-        directions.push_back(itemDirection);
+        PrepareMove(holder.record, move.repository, move.slot, move.container, move.scannedOut);
+        writing.push_back(i);
         records.push_back(holder.record);
     }
     std::vector<CZARN10RC> results;
     server.Update(records, results);
+    for (std::size_t k = 0; k < writing.size(); ++k) {
+        codes[writing[k]] = results[k].Code();
+    }
+    return codes;
+}
+
+CZARN30WriteOutcome WriteMovesInOrder(const std::vector<CZARN30JournalScan> &moves,
+                                      CZARN10MFC &server) {
+    CZARN30WriteOutcome outcome;
+    if (moves.empty()) {
+        return outcome;
+    }
+    outcome.codes = WriteMoves({moves.front()}, server);
+    if (!IsSettled(outcome.codes.front())) {
+        outcome.codes.assign(moves.size(), outcome.codes.front());
+    } else if (moves.size() > 1) {
+        const std::vector<uint8_t> rest =
+            WriteMoves(std::vector<CZARN30JournalScan>(moves.begin() + 1, moves.end()), server);
+        outcome.codes.insert(outcome.codes.end(), rest.begin(), rest.end());
+    }
+    for (uint8_t code : outcome.codes) {
+        outcome.reasons.push_back(FailureReason(code, server));
+    }
+    return outcome;
+}
+
+CZARN30PreparedMove PrepareItemMove(const CZARN10TreeVolume &item, int direction,
+                                    int checkRepository, int scannedOut) {
+    return {JournalScanOf(item, direction, checkRepository, scannedOut),
+            DirectionFor(item, direction, checkRepository)};
+}
+
+void RecordWrite(CZARN10TreeVolume &item, uint8_t code, int direction) {
+    RecordResult(item, CZARN10RC(code), direction);
+}
+
+void UpdateVolumes(const std::vector<CZARN10TreeVolume *> &items, CZARN10MFC &server, int direction,
+                   int checkRepository, int scannedOut) {
+    std::vector<CZARN10TreeVolume *> writing;
+    std::vector<int> directions;
+    std::vector<CZARN30JournalScan> moves;
+    for (CZARN10TreeVolume *item : items) {
+        CZARN30PreparedMove prepared =
+            PrepareItemMove(*item, direction, checkRepository, scannedOut);
+        if (!NeedsUpdate(*item, prepared.direction)) {
+            continue;
+        }
+        writing.push_back(item);
+        directions.push_back(prepared.direction);
+        moves.push_back(std::move(prepared.move));
+    }
+    const std::vector<uint8_t> codes = WriteMoves(moves, server);
     for (std::size_t i = 0; i < writing.size(); ++i) {
-        RecordResult(*writing[i], results[i], directions[i]);
+        RecordResult(*writing[i], CZARN10RC(codes[i]), directions[i]);
     }
 }

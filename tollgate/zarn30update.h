@@ -53,6 +53,30 @@ void LogRefusedWrite(const CZARN10TreeVolume &item, const std::string &reason);
 // Updates one To-Scan item in a direction (0 destination, 1 origin); returns the result code.
 uint8_t UpdateVolume(CZARN10TreeVolume &item, CZARN10MFC &server, int direction,
                      int checkRepository, int scannedOut);
+// A To-Scan item's write made ready on the window's thread, to be written on another: the
+// move UpdateVolume would write, and the direction it is written in.
+struct CZARN30PreparedMove {
+    CZARN30JournalScan move;
+    int direction = 0;
+};
+CZARN30PreparedMove PrepareItemMove(const CZARN10TreeVolume &item, int direction,
+                                    int checkRepository, int scannedOut);
+// Reads and writes each move as MoveVolume does, written together in a few transactions;
+// codes[i] is moves[i]'s.
+std::vector<uint8_t> WriteMoves(const std::vector<CZARN30JournalScan> &moves, CZARN10MFC &server);
+// What writing moves in scan order came to: a code for each move, and the store's own reason
+// for each vague one (see FailureReason).
+struct CZARN30WriteOutcome {
+    std::vector<uint8_t> codes;
+    std::vector<std::string> reasons;
+};
+// The first move alone, then the others together (WriteMoves); while the server cannot take
+// the first, the others are not tried and get its code.
+CZARN30WriteOutcome WriteMovesInOrder(const std::vector<CZARN30JournalScan> &moves,
+                                      CZARN10MFC &server);
+// A prepared move's result set on its item, as UpdateVolume sets it.
+void RecordWrite(CZARN10TreeVolume &item, uint8_t code, int direction);
+
 // Updates many items as UpdateVolume does, written together in a few transactions; each
 // item's result and updated flag are set as UpdateVolume sets them.
 void UpdateVolumes(const std::vector<CZARN10TreeVolume *> &items, CZARN10MFC &server, int direction,

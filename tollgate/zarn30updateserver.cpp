@@ -57,6 +57,12 @@ void CZARN30MainLogic::UpdateServer() {
     progress.SetTitle("Updating Volumes");
     progress.Start();
     progress.SetLine1("Updating Volumes");
+    // The scans the writer has under way end first; no other is handed to it meanwhile.
+    const HeldWrites held(m_writesHeld);
+    if (!FinishWritesFirst(progress)) {
+        progress.Stop();
+        return;
+    }
     const std::size_t count = m_doc.toScanList.size();
     progress.SetPosition(0, static_cast<unsigned>(count));
     CZARN10RCList results;
@@ -84,6 +90,7 @@ void CZARN30MainLogic::UpdateServer() {
         progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));
     }
     progress.Stop();
+    m_doc.KeepListedWaitingWrites();  // written here, whatever the result list's answer
     qCInfo(lcServerUpdate).noquote()
         << "server update:" << written << "volumes written," << refused
         << (progress.HasCancelled() ? "refused, cancelled before the end" : "refused");

@@ -60,6 +60,7 @@ protected:
         doc->settings.block.realTimeUpdate = 1;
         doc->settings.operationType = 1;  // Query: each scan completes its move
         doc->settings.scanMode = 0;
+        doc->ServerId();  // as the log-on reads it
         voice = StartRecordingSpeaker(speaker, ui);
         logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
         AddLibraryToVault();
@@ -68,10 +69,13 @@ protected:
         logic.reset();
         TollgateFixture::TearDown();
     }
+    // The scans, and then the end of the write under way (the answers did not wait for it).
     void Scan(std::initializer_list<const char *> lines) {
         script.scannerLines.assign(lines.begin(), lines.end());
         ASSERT_TRUE(logic->StartScan());
+        FinishWrites();
     }
+    void FinishWrites() { ASSERT_TRUE(logic->FinishWrites(std::chrono::seconds(20))); }
     long long Count(const std::string &sql) {
         QSqlQuery query(server.Admin().Database());
         return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
@@ -126,12 +130,14 @@ TEST_P(OfflineScanningTest, ScansGoOnWhileTheServerIsAwayAndAreWrittenOnceWhenIt
 TEST_P(OfflineScanningTest, WaitingWritesReachTheServerWithoutAnotherScan) {
     ASSERT_TRUE(cluster->Command("halt"));
     Scan({"ACME.LTO9.A00009"});
-    ASSERT_EQ(doc->waitingWrites.size(), 1u);
+    ASSERT_EQ(doc->waitingWrites.size(), 1u) << ::testing::PrintToString(voice->spoken);
     logic->WriteWaiting();  // what the main window does every few seconds
+    FinishWrites();
     EXPECT_EQ(doc->waitingWrites.size(), 1u) << "still away";
     ASSERT_TRUE(cluster->Command("resume"));
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     logic->WriteWaiting();
+    FinishWrites();
     EXPECT_TRUE(doc->waitingWrites.empty());
     EXPECT_EQ(Said("Server reached again: 1 written, 0 refused"), 1);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
@@ -146,6 +152,38 @@ TEST_P(OfflineScanningTest, AutoCompletedVolumesThatCannotBeWrittenAreKeptInTheJ
     std::vector<CZARN30JournalScan> kept;
     ASSERT_TRUE(journal.Unwritten(kept));
     EXPECT_EQ(kept.size(), 4u) << "what was marked done and not written survives a kill";
+}
+
+// The server's processes stopped where they are (as a hung host): the connection stays open
+// and nothing answers. No scan waits for it; what was kept is written once when it answers.
+TEST_P(OfflineScanningTest, AServerThatStopsAnsweringHoldsUpNoAnswer) {
+    ASSERT_TRUE(logic->FinishWrites(std::chrono::seconds(10)));  // the writer logged on
+    std::vector<std::chrono::steady_clock::time_point> asked;
+    script.beforeEachLine = [&]() {
+        if (asked.empty()) {
+            ASSERT_TRUE(cluster->Command("freeze"));
+        }
+        asked.push_back(std::chrono::steady_clock::now());
+    };
+    script.scannerLines = {"ACME.LTO9.A00001", "ACME.LTO9.A00009", "ACME.LTO9.C00001"};
+    ASSERT_TRUE(logic->StartScan());
+    const auto took = std::chrono::steady_clock::now() - asked.front();
+    ASSERT_TRUE(cluster->Command("thaw"));
+    EXPECT_LT(took, std::chrono::milliseconds(1500)) << "three answers, none waiting for it";
+    EXPECT_EQ(doc->scannedCount, 3);
+    EXPECT_THAT(voice->spoken, ::testing::IsSupersetOf({"No-Alloc  slot 7 ", "No-Alloc  slot 20 ",
+                                                        "No-Alloc  slot 9 "}));
+    std::vector<CZARN30JournalScan> kept;
+    ASSERT_TRUE(journal.Unwritten(kept));
+    EXPECT_EQ(kept.size(), 3u) << "kept before they were answered";
+
+    FinishWrites();
+    EXPECT_TRUE(doc->waitingWrites.empty());
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                    " 'C00001') AND action <> 'loaded'"),
+              3);
+    ASSERT_TRUE(journal.Unwritten(kept));
+    EXPECT_TRUE(kept.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(PostgreSQL, OfflineScanningTest,

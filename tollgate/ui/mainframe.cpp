@@ -14,6 +14,7 @@
 
 namespace {
 constexpr int kWaitingWritesRetryMs = 5000;
+constexpr std::chrono::milliseconds kCloseWriteWait{1000};
 }  // namespace
 
 CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServices services,
@@ -42,6 +43,11 @@ CMainFrame::CMainFrame(zarn::CZARNWinApp &app, CZARN30Doc &doc, CZARN30FrameServ
     m_logic = std::make_unique<CZARN30MainLogic>(doc, m_speaker);
     m_logic->scanErrorWarning = m_services.scanErrorWarning;
     m_logic->onPanes = [this]() { ShowPanes(); };
+    // A real-time write that ended on the writer's thread is taken on this one.
+    m_logic->onWriteEnded = [this]() {
+        QMetaObject::invokeMethod(
+            this, [this]() { m_logic->OnWriteEnded(); }, Qt::QueuedConnection);
+    };
     // Writes that wait for the server are tried again between scans too, so that they reach
     // it when it is back even if nobody scans.
     auto *retry = new QTimer(this);
@@ -222,6 +228,8 @@ void CMainFrame::About() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event) {
+    // A write under way that ends soon is counted as written, not as one left to do.
+    m_logic->FinishWrites(kCloseWriteWait);
     if (!m_doc.CanExit()) {
         event->ignore();
         return;
