@@ -3,8 +3,9 @@
 // is killed and started again at intervals, and at last the primary is lost for good and the
 // standby promoted. Afterwards every move a station was told was written must be in the store
 // exactly once (a move in flight when its station was killed, or cut off by an outage longer
-// than a call waits, may be there without an answer), and the longest a call waited for its
-// answer is reported.
+// than a call waits, may be there without an answer). Reported too: the longest a station took
+// to answer a scan (its write goes to the server on a connection of its own, and the answer
+// waits for it no longer than the Tollgate's does) and the longest a write took to end.
 //
 //   zarn_chaos [--seconds 30] [--stations 8] [--volumes 500]
 //
@@ -31,6 +32,7 @@
 #include "benchstore.h"
 #include "serverfixture.h"
 #include "zarn10mfc.h"
+#include "zarnserverworker.h"
 #include "zarnsession.h"
 
 namespace {
@@ -49,6 +51,18 @@ struct ChaosOptions {
 
 // ---- a station process: one line per answer, appended as it comes (a kill loses none) ----
 
+// How long a station's answer waits for its write (the Tollgate's kWriteAnswerWait).
+constexpr milliseconds kAnswerWait{80};
+
+struct StationWrite {
+    bool writing = false;
+    uint8_t code = kZarnServerUnavailable;
+};
+
+long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+}
+
 int RunStation(const QStringList &args) {
     const auto value = [&](const char *name) { return args.at(args.indexOf(name) + 1); };
     const int volumes = value("--volumes").toInt();
@@ -65,36 +79,48 @@ int RunStation(const QStringList &args) {
         std::this_thread::sleep_for(milliseconds(200));  // started in an outage
     }
     std::mt19937 random(static_cast<unsigned>(value("--seed").toUInt()));
-    long long longest = 0;
+    ServerWorker writer;
+    long long longestAnswer = 0;
+    long long longestWrite = 0;
     while (Clock::now() < until) {
         const int volume = static_cast<int>(random() % static_cast<unsigned>(volumes));
+        const int32_t step = static_cast<int32_t>(random() % 499);
+        auto write = std::make_shared<StationWrite>();
         const auto asked = Clock::now();
-        ZARNVOLSEx record;
-        CZARN10RC result =
-            station.Get(&record, "ACME", "LTO9", bench::VolumeSerial(volume).c_str());
-        bool writing = false;
-        if (result.IsOK(0)) {
-            record.locations[0].slot =
-                static_cast<int32_t>(1 + (record.locations[0].slot + random() % 499) % 500);
-            result = station.Update(&record);
-            writing = true;
+        const uint64_t ticket = writer.Submit(station, [write, volume, step](CZARN10MFC &own) {
+            ZARNVOLSEx record;
+            CZARN10RC result =
+                own.Get(&record, "ACME", "LTO9", bench::VolumeSerial(volume).c_str());
+            if (result.IsOK(0)) {
+                record.locations[0].slot = 1 + (record.locations[0].slot + step) % 500;
+                result = own.Update(&record);
+                write->writing = true;
+            }
+            write->code = result.Code();
+        });
+        // Answered as the Tollgate answers: when the write ends, or as kept at the wait's end.
+        writer.WaitFor(ticket, kAnswerWait);
+        const long long answered = MillisecondsSince(asked);
+        writer.WaitFor(ticket, std::chrono::hours(1));  // the next scan after this one's write
+        const long long written = MillisecondsSince(asked);
+        if (answered > longestAnswer) {
+            longestAnswer = answered;
+            out << "wait " << answered << '\n';
         }
-        const long long waited =
-            std::chrono::duration_cast<milliseconds>(Clock::now() - asked).count();
-        if (waited > longest) {
-            longest = waited;
-            out << "wait " << waited << '\n';
+        if (written > longestWrite) {
+            longestWrite = written;
+            out << "write " << written << '\n';
         }
-        if (result.IsOK(0)) {
+        if (write->code == kZarnOK) {
             out << "ok " << volume << '\n';
-        } else if (writing && result.Code() == kZarnServerUnavailable) {
+        } else if (write->writing && write->code == kZarnServerUnavailable) {
             // The connection broke while the write was under way: it may have been stored.
             out << "unknown " << volume << '\n';
         } else {
-            out << "fail " << int(result.Code()) << '\n';
+            out << "fail " << int(write->code) << '\n';
         }
         out.flush();
-        if (result.Code() == kZarnServerUnavailable) {
+        if (write->code == kZarnServerUnavailable || write->code == kZarnNotLoggedOn) {
             std::this_thread::sleep_for(milliseconds(20));  // as an operator would, not a spin
         }
     }
@@ -107,7 +133,8 @@ struct Tally {
     std::vector<long> acknowledged;
     long unknown = 0;              // writes whose connection broke before their answer
     std::map<int, long> failures;  // by code
-    long long longestWait = 0;
+    long long longestWait = 0;     // for an answer
+    long long longestWrite = 0;    // for a write to end
 };
 
 void ReadTally(const std::string &path, Tally &tally) {
@@ -124,6 +151,8 @@ void ReadTally(const std::string &path, Tally &tally) {
             tally.failures[static_cast<int>(number)] += 1;
         } else if (word == "wait") {
             tally.longestWait = std::max(tally.longestWait, number);
+        } else if (word == "write") {
+            tally.longestWrite = std::max(tally.longestWrite, number);
         }
     }
 }
@@ -329,9 +358,11 @@ int RunDay(const ChaosOptions &options) {
     std::printf(
         "chaos %d stations, %d volumes, %d s, %d kills: %ld moves answered written, %ld stored, "
         "%ld lost, %ld duplicated, %ld stored without an answer (of %ld killed in flight or cut "
-        "off by an outage longer than a call waits); longest wait for an answer %lld ms\n",
+        "off by an outage longer than a call waits); longest wait for an answer %lld ms, for a "
+        "write to end %lld ms\n",
         options.stations, options.volumes, options.seconds, stations.kills, acknowledged, stored,
-        lost, duplicated, unanswered, stations.kills + tally.unknown, tally.longestWait);
+        lost, duplicated, unanswered, stations.kills + tally.unknown, tally.longestWait,
+        tally.longestWrite);
     for (const auto &[failed, count] : tally.failures) {
         std::printf("    %ld answered %s\n", count, CZARN10RC(static_cast<uint8_t>(failed)).Get());
     }

@@ -176,7 +176,7 @@ private:
 };
 
 // How long a real-time scan's answer waits for its write; a longer write is answered as kept.
-constexpr std::chrono::milliseconds kWriteAnswerWait{100};
+constexpr std::chrono::milliseconds kWriteAnswerWait{80};
 
 // Said once when real-time writes begin to wait for the server.
 extern const char kWritesWaitingText[];
