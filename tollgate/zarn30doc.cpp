@@ -36,6 +36,9 @@ CZARN30Doc::CZARN30Doc(zarn::Profile &profile, zarn::UiServices &ui,
 
 CZARN30Doc::~CZARN30Doc() {
     settings.Write(m_profile);
+    // The program's end is no change of the list: a journal left with unwritten scans keeps
+    // the list they belong to.
+    journal = nullptr;
     DeleteTree();
 }
 
@@ -99,6 +102,23 @@ void CZARN30Doc::UnlistAll() {
     }
     toScanList.clear();
     m_byKey.Clear();
+    if (journal) {
+        journal->ForgetListed(nullptr);
+    }
+}
+
+void CZARN30Doc::JournalListedFrom(std::size_t first) {
+    if (!journal || first >= toScanList.size()) {
+        return;
+    }
+    std::vector<std::string> keys;
+    keys.reserve(toScanList.size() - first);
+    for (std::size_t i = first; i < toScanList.size(); ++i) {
+        keys.push_back(JournalKeyOf(*toScanList[i]));
+    }
+    if (!journal->RecordListed(keys)) {
+        qCWarning(lcServerUpdate).noquote() << "session journal" << journal->LastError().c_str();
+    }
 }
 
 void CZARN30Doc::DeleteTree() {
@@ -139,13 +159,12 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
             unfetchedItems.push_back(volume);
         }
     }
-    server.Get(customer.c_str(), media.c_str(), unfetched,
-               [&](std::size_t index, const ZARNVOLABS &location) {
-                   unfetchedItems[index]->TakeLocation(location);
-               });
+    FetchLocationsTogether(customer, media, unfetched, unfetchedItems);
 
     toScanList.reserve(toScanList.size() + unlisted);
     m_byKey.Reserve(m_byKey.Size() + unlisted);
+    const std::size_t firstAdded = toScanList.size();
+    const ListedJournal journalAdded(*this, firstAdded);
     bool cancelled = false;
     for (int i = 1; i <= count; ++i) {
         if (progress->HasCancelled()) {
@@ -167,6 +186,15 @@ int CZARN30Doc::AddRepository(CZARN10TreeRepository *repository, CZARN10Progress
         Append(volume);
     }
     return cancelled ? 0 : 1;
+}
+
+void CZARN30Doc::FetchLocationsTogether(const std::string &customer, const std::string &media,
+                                        const std::vector<std::string_view> &serials,
+                                        const std::vector<CZARN10TreeVolume *> &items) {
+    server.Get(customer.c_str(), media.c_str(), serials,
+               [&](std::size_t index, const ZARNVOLABS &location) {
+                   items[index]->TakeLocation(location);
+               });
 }
 
 void CZARN30Doc::ResetLists(int keepStates) {
@@ -210,6 +238,7 @@ void CZARN30Doc::ResetListsAfterUpdate() {
     for (CZARN10TreeVolume *item : failed) {
         Append(item);
     }
+    JournalListedFrom(0);
     KeepListedWaitingWrites();
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
 }
@@ -221,6 +250,10 @@ void CZARN30Doc::RemoveItem(CZARN10TreeVolume *item, int which) {
     }
     toScanList.erase(toScanList.begin() + index);
     Unlist(item);
+    if (journal) {
+        const std::string key = JournalKeyOf(*item);
+        journal->ForgetListed(&key);
+    }
     NumberFrom(static_cast<std::size_t>(index));
     (which == 0 ? toScanCount : scannedCount) -= 1;
     item->state = 0;
@@ -344,6 +377,10 @@ const std::string &CZARN30Doc::ServerId() {
     return m_serverId;
 }
 
+std::string CZARN30Doc::JournalKeyOf(const CZARN10TreeVolume &item) {
+    return CZARN30Journal::KeyOf(item.GetCustomerId(), item.GetMediaId(), item.volumeSerial);
+}
+
 bool CZARN30Doc::SettleMoves(const std::vector<CZARN10TreeVolume *> &items) {
     if (!journal) {
         return true;
@@ -351,8 +388,7 @@ bool CZARN30Doc::SettleMoves(const std::vector<CZARN10TreeVolume *> &items) {
     std::vector<std::string> settled;
     for (const CZARN10TreeVolume *item : items) {
         if (item->updated || IsSettled(item->result)) {
-            settled.push_back(CZARN30Journal::KeyOf(item->GetCustomerId(), item->GetMediaId(),
-                                                    item->volumeSerial));
+            settled.push_back(JournalKeyOf(*item));
         }
     }
     return SettleKeys(settled);
@@ -475,4 +511,68 @@ bool CZARN30Doc::PrintReceipts() {
     }
     unprinted = 0;
     return true;
+}
+
+std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
+    const std::vector<std::string> &listed, const std::vector<CZARN30JournalScan> &moves,
+    std::vector<CZARN30JournalScan> &unlisted) {
+    std::unordered_map<std::string, CZARN10TreeVolume *> inTree;
+    for (const auto &[customerId, customer] : treeRoot->customers) {
+        for (const auto &[mediaId, media] : customer->media) {
+            for (CZARN10TreeVolume &volume : media->volumes) {
+                inTree.emplace(JournalKeyOf(volume), &volume);
+            }
+        }
+    }
+    ResetLists(1);
+    for (const std::string &key : listed) {
+        const auto found = inTree.find(key);
+        if (found != inTree.end() && !found->second->listed) {
+            CZARN10TreeVolume *item = found->second;
+            item->state = 0;
+            item->container = -1;
+            Append(item);
+            ++toScanCount;
+        }
+    }
+    FetchListedLocations();
+    std::vector<CZARN10TreeVolume *> scanned;
+    for (const CZARN30JournalScan &move : moves) {
+        const auto found =
+            inTree.find(CZARN30Journal::KeyOf(move.customer, move.media, move.volume));
+        CZARN10TreeVolume *item = found == inTree.end() ? nullptr : found->second;
+        if (!item || !item->listed) {
+            unlisted.push_back(move);
+            continue;
+        }
+        if (item->state != 1) {
+            item->state = 1;
+            item->updated = 0;
+            item->container = move.container;
+            --toScanCount;
+            ++scannedCount;
+            unprinted = 1;
+            scanned.push_back(item);
+        }
+    }
+    JournalListedFrom(0);
+    UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    return scanned;
+}
+
+// The locations of the listed volumes not read yet, read together for each customer and media.
+void CZARN30Doc::FetchListedLocations() {
+    std::map<std::pair<std::string, std::string>, std::vector<CZARN10TreeVolume *>> groups;
+    for (CZARN10TreeVolume *item : toScanList) {
+        if (!item->locationFetched) {
+            groups[{item->GetCustomerId(), item->GetMediaId()}].push_back(item);
+        }
+    }
+    for (const auto &[owner, items] : groups) {
+        std::vector<std::string_view> serials;
+        for (const CZARN10TreeVolume *item : items) {
+            serials.emplace_back(item->volumeSerial);
+        }
+        FetchLocationsTogether(owner.first, owner.second, serials, items);
+    }
 }

@@ -43,6 +43,7 @@ extern const char kReloadUnprocessedText[];
 extern const char kUnprintedText[];
 
 class CZARN30Journal;
+struct CZARN30JournalScan;
 
 class CZARN30Doc : public zarn::Document {
 public:
@@ -117,6 +118,7 @@ public:
     const std::string &ServerId();
     void ForgetServerId() { m_serverId.clear(); }
     bool SettleMoves(const std::vector<CZARN10TreeVolume *> &items);
+    static std::string JournalKeyOf(const CZARN10TreeVolume &item);
     // The same by the journal's keys (CZARN30Journal::KeyOf).
     bool SettleKeys(const std::vector<std::string> &keys);
     // The To-Scan list's filters: items not scanned that pass become state 0 and their
@@ -143,6 +145,13 @@ public:
     // The exit and rebuild checks: false when the operator chose to stay.
     bool CanExit();
     bool CanRebuild();
+    // After an interrupted session: the To-Scan list the journal kept (listed, in list order)
+    // made again from the tree's volumes, and the journal's unwritten moves marked scanned on
+    // it. Moves of volumes not on it are added to unlisted; the items marked are returned, in
+    // scan order.
+    std::vector<CZARN10TreeVolume *> RestoreLists(const std::vector<std::string> &listed,
+                                                  const std::vector<CZARN30JournalScan> &moves,
+                                                  std::vector<CZARN30JournalScan> &unlisted);
     // Deletes the tree after emptying the lists that point into it.
     void DeleteTree();
 
@@ -170,6 +179,21 @@ private:
     CZARN30KeyIndex m_byKey;
     void Append(CZARN10TreeVolume *item);
     void Unlist(CZARN10TreeVolume *item);
+    // The list from first on kept in the session journal, for a restore after a stop.
+    void JournalListedFrom(std::size_t first);
+    // Whatever way the appending ends (a cancel, an early return), what was added is kept.
+    struct ListedJournal {
+        ListedJournal(CZARN30Doc &doc, std::size_t first) : m_doc(doc), m_first(first) {}
+        ~ListedJournal() { m_doc.JournalListedFrom(m_first); }
+        ListedJournal(const ListedJournal &) = delete;
+        ListedJournal &operator=(const ListedJournal &) = delete;
+        CZARN30Doc &m_doc;
+        std::size_t m_first;
+    };
+    void FetchListedLocations();
+    void FetchLocationsTogether(const std::string &customer, const std::string &media,
+                                const std::vector<std::string_view> &serials,
+                                const std::vector<CZARN10TreeVolume *> &items);
     void UnlistAll();
     // The items' places from first on, after the list changed there.
     void NumberFrom(std::size_t first);

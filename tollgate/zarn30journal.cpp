@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 
 #include "zarnstationfiles.h"
@@ -22,7 +23,9 @@ const char kSchema[] =
     " server TEXT NOT NULL, customer TEXT NOT NULL, media TEXT NOT NULL, volume TEXT NOT NULL,"
     " repository TEXT NOT NULL, slot INTEGER NOT NULL, container INTEGER NOT NULL,"
     " scanned_out INTEGER NOT NULL, settled INTEGER NOT NULL DEFAULT 0);"
-    "CREATE INDEX IF NOT EXISTS unsettled ON scans (customer, media, volume) WHERE settled = 0;";
+    "CREATE INDEX IF NOT EXISTS unsettled ON scans (customer, media, volume) WHERE settled = 0;"
+    "CREATE TABLE IF NOT EXISTS listed (customer TEXT NOT NULL, media TEXT NOT NULL,"
+    " volume TEXT NOT NULL);";
 
 // A prepared statement, finalised when it goes.
 class Statement {
@@ -54,6 +57,15 @@ public:
 private:
     sqlite3_stmt *m_statement = nullptr;
 };
+
+// A key's customer, media and volume, bound from index on.
+void BindKey(Statement &statement, int index, const std::string &key) {
+    const std::size_t first = key.find('\0');
+    const std::size_t second = key.find('\0', first + 1);
+    statement.Bind(index, key.substr(0, first))
+        .Bind(index + 1, key.substr(first + 1, second - first - 1))
+        .Bind(index + 2, key.substr(second + 1));
+}
 
 void RemoveWithSidecars(const std::string &path) {
     std::error_code ignored;
@@ -174,33 +186,76 @@ bool CZARN30Journal::Settle(const std::vector<std::string> &given) {
     }
     // A settled mark need not reach the disk before the next scan is answered: one lost to a
     // power cut only offers a move again, and the store knows a move it already holds.
-    if (!m_db || !Execute("PRAGMA synchronous=NORMAL") || !Execute("BEGIN IMMEDIATE")) {
-        return Failed("settling scans");
-    }
-    Statement settle(m_db,
-                     "UPDATE scans SET settled = 1 WHERE settled = 0 AND customer = ?"
-                     " AND media = ? AND volume = ?");
-    bool ok = settle.Ready();
-    for (const std::string &key : keys) {
-        const std::size_t first = key.find('\0');
-        const std::size_t second = key.find('\0', first + 1);
-        settle.Bind(1, key.substr(0, first))
-            .Bind(2, key.substr(first + 1, second - first - 1))
-            .Bind(3, key.substr(second + 1));
-        ok = ok && settle.Step() == SQLITE_DONE;
-        settle.Reset();
-    }
-    if (!ok) {
-        Failed("settling scans");
-        Execute("ROLLBACK");
-        Execute("PRAGMA synchronous=FULL");
-        return false;
-    }
-    if (!Execute("COMMIT") || !Execute("PRAGMA synchronous=FULL")) {
+    const bool settled = Quickly("settling scans", [&]() {
+        Statement settle(m_db,
+                         "UPDATE scans SET settled = 1 WHERE settled = 0 AND customer = ?"
+                         " AND media = ? AND volume = ?");
+        return settle.Ready() && std::all_of(keys.begin(), keys.end(), [&](const std::string &key) {
+                   BindKey(settle, 1, key);
+                   const bool done = settle.Step() == SQLITE_DONE;
+                   settle.Reset();
+                   return done;
+               });
+    });
+    if (!settled) {
         return false;
     }
     for (const std::string &key : keys) {
         m_unsettled.erase(key);
+    }
+    return true;
+}
+
+bool CZARN30Journal::Quickly(const char *what, const std::function<bool()> &work) {
+    if (!m_db || !Execute("PRAGMA synchronous=NORMAL") || !Execute("BEGIN IMMEDIATE")) {
+        return Failed(what);
+    }
+    if (!work()) {
+        Failed(what);
+        Execute("ROLLBACK");
+        Execute("PRAGMA synchronous=FULL");
+        return false;
+    }
+    return Execute("COMMIT") && Execute("PRAGMA synchronous=FULL");
+}
+
+bool CZARN30Journal::RecordListed(const std::vector<std::string> &keys) {
+    if (keys.empty()) {
+        return true;
+    }
+    return Quickly("recording the list", [&]() {
+        Statement insert(m_db, "INSERT INTO listed (customer, media, volume) VALUES (?, ?, ?)");
+        return insert.Ready() && std::all_of(keys.begin(), keys.end(), [&](const std::string &key) {
+                   BindKey(insert, 1, key);
+                   const bool done = insert.Step() == SQLITE_DONE;
+                   insert.Reset();
+                   return done;
+               });
+    });
+}
+
+bool CZARN30Journal::ForgetListed(const std::string *key) {
+    return Quickly("recording the list", [&]() {
+        Statement remove(m_db, key ? "DELETE FROM listed WHERE customer = ? AND media = ?"
+                                     " AND volume = ?"
+                                   : "DELETE FROM listed");
+        if (key && remove.Ready()) {
+            BindKey(remove, 1, *key);
+        }
+        return remove.Step() == SQLITE_DONE;
+    });
+}
+
+bool CZARN30Journal::Listed(std::vector<std::string> &keys) {
+    keys.clear();
+    Statement read(m_db, "SELECT customer, media, volume FROM listed ORDER BY rowid");
+    int step = SQLITE_ERROR;
+    while ((step = read.Step()) == SQLITE_ROW) {
+        keys.push_back(KeyOf(read.Text(0), read.Text(1), read.Text(2)));
+    }
+    if (step != SQLITE_DONE) {
+        keys.clear();
+        return Failed("reading the journal");
     }
     return true;
 }

@@ -6,6 +6,7 @@
 #define ZARN_TOLLGATE_ZARN30JOURNAL_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -45,6 +46,12 @@ public:
     // further write. One commit for all of them (none for volumes without a move recorded);
     // it does not wait for the disk: a mark lost to a power cut only offers a move again.
     bool Settle(const std::vector<std::string> &keys);
+    // The To-Scan list's volumes (KeyOf), in list order: appended, one forgotten, all of them
+    // forgotten (key null), read back. Not waited for on the disk: a list lost to a power cut
+    // only leaves the restored session to be listed again.
+    bool RecordListed(const std::vector<std::string> &keys);
+    bool ForgetListed(const std::string *key);
+    bool Listed(std::vector<std::string> &keys);
     // The moves recorded and not settled, in scan order; false when they cannot all be read.
     bool Unwritten(std::vector<CZARN30JournalScan> &scans);
     // The journal's file moved aside (PATH.TIME.aside), a fresh one opened; the aside name.
@@ -60,6 +67,8 @@ private:
     bool Execute(const char *sql);
     bool Failed(const char *what);
     bool LoadUnsettledKeys();
+    // work in one transaction that does not wait for the disk; false (LastError) when it failed.
+    bool Quickly(const char *what, const std::function<bool()> &work);
 
     sqlite3 *m_db = nullptr;
     std::string m_path;

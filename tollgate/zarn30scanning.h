@@ -137,6 +137,7 @@ private:
     // A scan recorded in the session journal before it is answered; a journal that cannot
     // take it is said once.
     void JournalScan(const CZARN10TreeVolume &item);
+    void RestoreSession(const std::vector<CZARN30JournalScan> &scans);
     void WriteRestoredScans(const std::vector<CZARN30JournalScan> &scans);
     // "WHAT: N written, M refused", said and logged.
     void SayWrittenAndRefused(const char *what, std::size_t written, std::size_t refused);

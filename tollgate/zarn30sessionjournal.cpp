@@ -12,6 +12,7 @@
 #include "zarnstationlog.h"
 
 const char kRestoreSessionText[] = "Restore the interrupted session: %zu scans not yet written?";
+const char kRestoredText[] = "Interrupted session restored: %zu on the list, %zu scanned";
 const char kJournalFailedText[] =
     "The session journal cannot be written: scans are kept in memory only";
 
@@ -72,7 +73,35 @@ void CZARN30MainLogic::OfferRestore() {
                       zarn::kBoxOk | zarn::kBoxIconInformation);
         return;
     }
-    WriteRestoredScans(scans);
+    RestoreSession(scans);
+}
+
+// The lists made again as they were, when the journal kept them and the tree holds their
+// volumes: the scanned volumes marked, their writes waiting as before the stop (for the
+// writer with real-time update on, for "&Update Server" without). Moves of volumes that are
+// not listed again are written at once.
+void CZARN30MainLogic::RestoreSession(const std::vector<CZARN30JournalScan> &scans) {
+    std::vector<std::string> listed;
+    if (!m_doc.treeRoot || !m_doc.journal->Listed(listed) || listed.empty()) {
+        WriteRestoredScans(scans);
+        return;
+    }
+    std::vector<CZARN30JournalScan> unlisted;
+    const std::vector<CZARN10TreeVolume *> scanned = m_doc.RestoreLists(listed, scans, unlisted);
+    char said[160];
+    std::snprintf(said, sizeof said, kRestoredText, m_doc.toScanList.size(), scanned.size());
+    qCInfo(lcServerUpdate).noquote() << said;
+    m_speaker.Speak(said);
+    if (m_doc.settings.block.realTimeUpdate) {
+        for (CZARN10TreeVolume *item : scanned) {
+            item->result = kZarnServerUnavailable;  // waiting, as before the stop
+            m_doc.waitingWrites.push_back(item);
+        }
+        HandOverWaiting();
+    }
+    if (!unlisted.empty()) {
+        WriteRestoredScans(unlisted);
+    }
 }
 
 // Written in scan order, each as the server update would have written it; the result list

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "zarn30doc.h"
+#include "zarn30journal.h"
 #include "zarnfields.h"
 
 namespace {
@@ -88,6 +89,10 @@ void CZARN30Doc::SortToScan(int mode) {
     }
     toScanList.swap(sorted);
     NumberFrom(0);
+    if (journal) {
+        journal->ForgetListed(nullptr);  // kept in the order shown
+        JournalListedFrom(0);
+    }
     m_firstUnscannedFrom = 0;
     ++m_listOrder;
     UpdateAllViews(nullptr, zarn::kHintListsChanged);

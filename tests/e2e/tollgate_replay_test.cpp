@@ -192,9 +192,9 @@ TEST_F(TollgateReplay, TheStationsDayIsLogged) {
 }
 
 // The program killed in the middle of a session (as a power cut or a crash would end it):
-// the scans it had accepted and not yet written are offered at the next start and written,
-// each once.
-TEST_F(TollgateReplay, ScansAcceptedBeforeAKillAreWrittenOnceAtTheNextStart) {
+// the next start offers to restore the session; its lists are as they were, and the scans it
+// had accepted are written by the server update, each once.
+TEST_F(TollgateReplay, ASessionKilledIsRestoredAtTheNextStartAndEachScanWrittenOnce) {
     std::filesystem::create_directories(folder.Path() / "config/Quillfen");
     folder.WriteFile("config/Quillfen/ZARNTollgate.conf", "[Options]\nRealTimeUpdate=0\n");
     const std::string speech = (folder.Path() / "speech.txt").string();
@@ -230,13 +230,25 @@ TEST_F(TollgateReplay, ScansAcceptedBeforeAKillAreWrittenOnceAtTheNextStart) {
         EXPECT_EQ(Count(*store, moved), 0) << "nothing was written before the kill";
     }
 
-    // The next start: the restore question takes its first button, Yes.
+    // The next start: the restore question takes its first button, Yes. The lists are as they
+    // were (the two scans on the Done list), and the server update writes them.
     const std::string restored = (folder.Path() / "restored.txt").string();
-    ASSERT_EQ(Run(folder.WriteFile("quit.txt", "@quit\n"), restored), 0)
+    const std::string todo = (folder.Path() / "todo.txt").string();
+    const std::string done = (folder.Path() / "done.txt").string();
+    ASSERT_EQ(
+        Run(folder.WriteFile("next.txt", "@export todo text " + todo + "\n@export done text " +
+                                             done + "\n@update-server\n@quit\n"),
+            restored),
+        0)
         << Read((folder.Path() / "stderr.txt").string());
     EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
                 HasSubstr("Restore the interrupted session: 2 scans not yet written?"));
-    EXPECT_THAT(Lines(restored), Contains("Interrupted session: 2 written, 0 refused"));
+    EXPECT_THAT(Read(restored), HasSubstr("Interrupted session restored: "));
+    EXPECT_THAT(Read(restored), HasSubstr(" on the list, 2 scanned"));
+    EXPECT_THAT(Read(done), HasSubstr("AB0001"));
+    EXPECT_THAT(Read(done), HasSubstr("AB0002"));
+    EXPECT_THAT(Read(todo), ::testing::Not(HasSubstr("AB0001")));
+    EXPECT_THAT(Read(todo), HasSubstr("LTO8")) << "the rest of the customer's volumes listed";
     std::unique_ptr<Store> store = Open();
     ASSERT_NE(store, nullptr);
     EXPECT_EQ(Count(*store, moved), 2) << "each scan written once";

@@ -6,6 +6,7 @@
 
 #include <QSqlQuery>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -122,11 +123,32 @@ protected:
         path = (folder.Path() / "session.db").string();
         std::string error;
         ASSERT_TRUE(journal.Open(path, error)) << error;
+        Configure(0);
+        voice = StartRecordingSpeaker(speaker, ui);
+    }
+    void Configure(int realTimeUpdate) {
         doc->journal = &journal;
-        doc->settings.block.realTimeUpdate = 0;
+        doc->settings.block.realTimeUpdate = realTimeUpdate;
         doc->settings.operationType = 1;  // Query
         doc->settings.scanMode = 0;
-        voice = StartRecordingSpeaker(speaker, ui);
+    }
+    // The program started again after the stop: a document of its own, logged on, its tree
+    // built from the server as it is now. The journal is the file the stopped one left.
+    void NextStart(int realTimeUpdate) {
+        doc = std::make_unique<CZARN30Doc>(*profile, ui, CZARN30LogonDetails{});
+        doc->server.Session()->settings = server.Settings();
+        ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
+        Rebuild();
+        Configure(realTimeUpdate);
+        voice->spoken.clear();
+    }
+    // The To-Scan list as keys and states ("A00001:1" is scanned).
+    std::vector<std::string> Listed() const {
+        std::vector<std::string> listed;
+        for (const CZARN10TreeVolume *item : doc->toScanList) {
+            listed.push_back(std::string(item->volumeSerial) + ":" + std::to_string(item->state));
+        }
+        return listed;
     }
     // Scans A00001 and A00009 into the vault in a session that is then cut short.
     void ScanAndStop() {
@@ -149,33 +171,73 @@ protected:
     }
 };
 
-TEST_P(InterruptedSessionTest, YesWritesEachScanOnceInScanOrder) {
+TEST_P(InterruptedSessionTest, YesRestoresTheListsAndTheServerUpdateWritesEachScanOnce) {
     ScanAndStop();
-    EXPECT_EQ(Written(), 0);
-    CZARN30MainLogic next(*doc, speaker);  // the next start
-    voice->spoken.clear();
+    const std::vector<std::string> before = Listed();
+    ASSERT_EQ(before.size(), 3u);
+    NextStart(0);
+    CZARN30MainLogic next(*doc, speaker);
     ui.Answer(kAnswerYes);
     next.Logon();
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes[0].text, "Restore the interrupted session: 2 scans not yet written?");
-    EXPECT_THAT(voice->spoken, Contains("Interrupted session: 2 written, 0 refused"));
+    EXPECT_THAT(voice->spoken, Contains("Interrupted session restored: 3 on the list, 2 scanned"));
+    EXPECT_EQ(Listed(), before) << "the same list, in the same order, the same scans";
+    EXPECT_EQ(doc->scannedCount, 2);
+    EXPECT_EQ(doc->toScanCount, 1);
+    EXPECT_EQ(Written(), 0) << "written by the server update, as the session would have been";
+    EXPECT_EQ(VolumesOf(journal).size(), 2u);
+
+    ui.Answer(kAnswerYes);  // update verification
+    next.UpdateServer();
     EXPECT_EQ(Written(), 2);
     EXPECT_EQ(Count(server,
                     "SELECT current_slot FROM volumes WHERE volume = 'A00009'"
                     " AND current_repository = 'VLT1'"),
               20);
     EXPECT_TRUE(VolumesOf(journal).empty());
+
+    const std::size_t asked = ui.boxes.size();
+    next.Logon();  // File > Logon later in the day asks nothing
+    EXPECT_EQ(ui.boxes.size(), asked);
+}
+
+TEST_P(InterruptedSessionTest, WithRealTimeUpdateTheRestoredWritesGoOnAtOnce) {
+    ScanAndStop();
+    NextStart(1);
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerYes);
+    next.Logon();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"A00001:1", "A00009:1", "C00001:0"}));
+    ASSERT_TRUE(next.FinishWrites(std::chrono::seconds(20)));
+    EXPECT_TRUE(doc->waitingWrites.empty());
+    EXPECT_EQ(Written(), 2);
+    EXPECT_TRUE(VolumesOf(journal).empty());
+    for (const CZARN10TreeVolume *item : doc->toScanList) {
+        EXPECT_EQ(item->updated, item->state == 1 ? 1 : 0) << item->volumeSerial;
+    }
+}
+
+// A journal without the list (or a list whose volumes the server no longer has due): each
+// scan is written at once, in scan order, and every answer listed.
+TEST_P(InterruptedSessionTest, MovesOfVolumesNotListedAgainAreWrittenAtOnce) {
+    ScanAndStop();
+    ASSERT_TRUE(journal.ForgetListed(nullptr));
+    NextStart(0);
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerYes);
+    next.Logon();
+    EXPECT_THAT(voice->spoken, Contains("Interrupted session: 2 written, 0 refused"));
+    EXPECT_EQ(Written(), 2);
+    EXPECT_TRUE(VolumesOf(journal).empty());
     ASSERT_EQ(script.resultLists.size(), 1u) << "every answer listed";
     EXPECT_EQ(script.resultLists[0].size(), 2u);
-
-    next.Logon();  // File > Logon later in the day asks nothing
-    EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 TEST_P(InterruptedSessionTest, ScansWrittenJustBeforeTheStopAreNotWrittenTwice) {
     ScanAndStop();
     // Killed in the middle of the server update: the writes reached the store, the journal
-    // never heard of it.
+    // never heard of it. The volumes are no longer due, so the new tree does not hold them.
     std::vector<CZARN30JournalScan> scans;
     ASSERT_TRUE(journal.Unwritten(scans));
     for (const CZARN30JournalScan &scan : scans) {
@@ -185,11 +247,14 @@ TEST_P(InterruptedSessionTest, ScansWrittenJustBeforeTheStopAreNotWrittenTwice) 
                         .IsOK(0));
     }
     ASSERT_EQ(Written(), 2);
+    NextStart(0);
     CZARN30MainLogic next(*doc, speaker);
     ui.Answer(kAnswerYes);
     next.Logon();
+    EXPECT_THAT(voice->spoken, Contains("Interrupted session restored: 1 on the list, 0 scanned"));
     EXPECT_THAT(voice->spoken, Contains("Interrupted session: 2 written, 0 refused"));
     EXPECT_EQ(Written(), 2) << "each move stored once";
+    EXPECT_EQ(Listed(), (std::vector<std::string>{"C00001:0"}));
 }
 
 TEST_P(InterruptedSessionTest, MovesOwedToAnotherServerAreNeverWrittenHere) {
