@@ -208,7 +208,7 @@ void CZARN30Doc::ResetLists(int keepStates) {
     }
     UnlistAll();
     blankShipListQueue.clear();
-    errorList.clear();
+    ClearErrors();
     m_firstUnscannedFrom = 0;
     KeepListedWaitingWrites();
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
@@ -230,7 +230,7 @@ void CZARN30Doc::ResetListsAfterUpdate() {
     }
     UnlistAll();
     blankShipListQueue.clear();
-    errorList.clear();
+    ClearErrors();
     expectedPick = nullptr;
     m_firstUnscannedFrom = 0;
     toScanCount = 0;
@@ -450,6 +450,9 @@ void CZARN30Doc::SetContainer(int number, const std::string &name) {
     if (number != 0) {
         currentContainerName = name;
         containerNames[static_cast<unsigned>(number)] = name;
+        if (journal) {
+            journal->RecordContainer(number, name);
+        }
     }
     if (showContainer) {
         showContainer(number != 0 ? name : "None set");
@@ -458,6 +461,16 @@ void CZARN30Doc::SetContainer(int number, const std::string &name) {
 
 void CZARN30Doc::AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code) {
     errorList.emplace_back(key, scanSequence, code);
+    if (journal) {
+        journal->RecordError({std::string(key, kZarnVolumeKeyWidth), scanSequence, code});
+    }
+}
+
+void CZARN30Doc::ClearErrors() {
+    errorList.clear();
+    if (journal) {
+        journal->ForgetErrors();
+    }
 }
 
 void CZARN30Doc::QueueBlankShipList(CZARN10TreeMedia *media) {
@@ -524,7 +537,20 @@ std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
             }
         }
     }
+    std::vector<CZARN30JournalError> errors;
+    std::vector<std::pair<int, std::string>> containers;
+    journal->Errors(errors);
+    journal->Containers(containers);
     ResetLists(1);
+    for (const CZARN30JournalError &error : errors) {
+        if (error.scanned.size() == kZarnVolumeKeyWidth) {
+            scanSequence = static_cast<uint16_t>(error.sequence);
+            AddBadScan(error.scanned.data(), error.code);
+        }
+    }
+    for (const auto &[number, name] : containers) {
+        SetContainer(number, name);
+    }
     for (const std::string &key : listed) {
         const auto found = inTree.find(key);
         if (found != inTree.end() && !found->second->listed) {

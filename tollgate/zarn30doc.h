@@ -135,6 +135,7 @@ public:
     unsigned ListOrder() const { return m_listOrder; }
     void SetContainer(int number, const std::string &name);
     void AddBadScan(const char key[kZarnVolumeKeyWidth], uint8_t code);
+    void ClearErrors();
     void QueueBlankShipList(CZARN10TreeMedia *media);
     // Both answer whether the run printed; only a printed run clears what it printed, and a
     // run with nothing to print is not started.
@@ -147,8 +148,8 @@ public:
     bool CanRebuild();
     // After an interrupted session: the To-Scan list the journal kept (listed, in list order)
     // made again from the tree's volumes, and the journal's unwritten moves marked scanned on
-    // it. Moves of volumes not on it are added to unlisted; the items marked are returned, in
-    // scan order.
+    // it; the error list and the containers named as they were. Moves of volumes not on it are
+    // added to unlisted; the items marked are returned, in scan order.
     std::vector<CZARN10TreeVolume *> RestoreLists(const std::vector<std::string> &listed,
                                                   const std::vector<CZARN30JournalScan> &moves,
                                                   std::vector<CZARN30JournalScan> &unlisted);

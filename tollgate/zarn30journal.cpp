@@ -25,7 +25,10 @@ const char kSchema[] =
     " scanned_out INTEGER NOT NULL, settled INTEGER NOT NULL DEFAULT 0);"
     "CREATE INDEX IF NOT EXISTS unsettled ON scans (customer, media, volume) WHERE settled = 0;"
     "CREATE TABLE IF NOT EXISTS listed (customer TEXT NOT NULL, media TEXT NOT NULL,"
-    " volume TEXT NOT NULL);";
+    " volume TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS errors (scanned BLOB NOT NULL, sequence INTEGER NOT NULL,"
+    " code INTEGER NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS containers (number INTEGER NOT NULL UNIQUE, name TEXT NOT NULL);";
 
 // A prepared statement, finalised when it goes.
 class Statement {
@@ -41,6 +44,18 @@ public:
         sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
                           SQLITE_TRANSIENT);
         return *this;
+    }
+    Statement &BindBlob(int index, const std::string &bytes) {
+        sqlite3_bind_blob(m_statement, index, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    std::string Blob(int column) const {
+        const void *bytes = sqlite3_column_blob(m_statement, column);
+        return bytes ? std::string(
+                           static_cast<const char *>(bytes),
+                           static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
+                     : std::string();
     }
     Statement &Bind(int index, int64_t value) {
         sqlite3_bind_int64(m_statement, index, value);
@@ -244,6 +259,50 @@ bool CZARN30Journal::ForgetListed(const std::string *key) {
         }
         return remove.Step() == SQLITE_DONE;
     });
+}
+
+bool CZARN30Journal::RecordError(const CZARN30JournalError &error) {
+    return Quickly("recording a bad scan", [&]() {
+        Statement insert(m_db, "INSERT INTO errors (scanned, sequence, code) VALUES (?, ?, ?)");
+        insert.BindBlob(1, error.scanned).Bind(2, error.sequence).Bind(3, int64_t{error.code});
+        return insert.Step() == SQLITE_DONE;
+    });
+}
+
+bool CZARN30Journal::ForgetErrors() {
+    return Quickly("recording the bad scans", [&]() {
+        Statement remove(m_db, "DELETE FROM errors");
+        return remove.Step() == SQLITE_DONE;
+    });
+}
+
+bool CZARN30Journal::RecordContainer(int number, const std::string &name) {
+    return Quickly("recording a container", [&]() {
+        // Replaced, so that the last container set is the last row.
+        Statement insert(m_db, "INSERT OR REPLACE INTO containers (number, name) VALUES (?, ?)");
+        insert.Bind(1, int64_t{number}).Bind(2, name);
+        return insert.Step() == SQLITE_DONE;
+    });
+}
+
+bool CZARN30Journal::Errors(std::vector<CZARN30JournalError> &errors) {
+    errors.clear();
+    Statement read(m_db, "SELECT scanned, sequence, code FROM errors ORDER BY rowid");
+    int step = SQLITE_ERROR;
+    while ((step = read.Step()) == SQLITE_ROW) {
+        errors.push_back({read.Blob(0), read.Int(1), static_cast<uint8_t>(read.Int(2))});
+    }
+    return step == SQLITE_DONE || Failed("reading the journal");
+}
+
+bool CZARN30Journal::Containers(std::vector<std::pair<int, std::string>> &containers) {
+    containers.clear();
+    Statement read(m_db, "SELECT number, name FROM containers ORDER BY rowid");
+    int step = SQLITE_ERROR;
+    while ((step = read.Step()) == SQLITE_ROW) {
+        containers.emplace_back(static_cast<int>(read.Int(0)), read.Text(1));
+    }
+    return step == SQLITE_DONE || Failed("reading the journal");
 }
 
 bool CZARN30Journal::Listed(std::vector<std::string> &keys) {

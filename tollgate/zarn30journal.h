@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -22,6 +23,13 @@ struct CZARN30JournalScan {
     int slot = 0;
     int container = -1;
     int scannedOut = 0;
+};
+
+// A scan the judgement refused, as the error list holds it.
+struct CZARN30JournalError {
+    std::string scanned;  // the 18-byte key as scanned
+    int64_t sequence = 0;
+    uint8_t code = 0;
 };
 
 class CZARN30Journal {
@@ -52,6 +60,13 @@ public:
     bool RecordListed(const std::vector<std::string> &keys);
     bool ForgetListed(const std::string *key);
     bool Listed(std::vector<std::string> &keys);
+    // The error list and the containers named in the session, kept the same way. Containers
+    // come back in the order they were last set.
+    bool RecordError(const CZARN30JournalError &error);
+    bool ForgetErrors();
+    bool Errors(std::vector<CZARN30JournalError> &errors);
+    bool RecordContainer(int number, const std::string &name);
+    bool Containers(std::vector<std::pair<int, std::string>> &containers);
     // The moves recorded and not settled, in scan order; false when they cannot all be read.
     bool Unwritten(std::vector<CZARN30JournalScan> &scans);
     // The journal's file moved aside (PATH.TIME.aside), a fresh one opened; the aside name.

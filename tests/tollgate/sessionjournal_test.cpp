@@ -218,6 +218,35 @@ TEST_P(InterruptedSessionTest, WithRealTimeUpdateTheRestoredWritesGoOnAtOnce) {
     }
 }
 
+TEST_P(InterruptedSessionTest, TheErrorListAndTheContainersComeBackToo) {
+    ScanAndStop();
+    {
+        CZARN30MainLogic logic(*doc, speaker);
+        script.scannerLines = {"ACME.LTO9.NOPE01"};
+        ASSERT_TRUE(logic.StartScan());
+    }
+    const auto errors = [&]() {
+        std::vector<std::string> shown;
+        for (const CZARN30BadScanItem &error : doc->errorList) {
+            shown.push_back(error.GetDisplayKey() + " #" + std::to_string(error.sequence) + " " +
+                            error.GetResultText());
+        }
+        return shown;
+    };
+    const std::vector<std::string> before = errors();
+    ASSERT_FALSE(before.empty());
+    doc->SetContainer(3, "ACME.LTO9.BOX003");
+    doc->SetContainer(2, "ACME.LTO9.BOX002");
+    NextStart(0);
+    CZARN30MainLogic next(*doc, speaker);
+    ui.Answer(kAnswerYes);
+    next.Logon();
+    EXPECT_EQ(errors(), before);
+    EXPECT_EQ(doc->containerNames[3], "ACME.LTO9.BOX003");
+    EXPECT_EQ(doc->currentContainerNumber, 2) << "the last one set";
+    EXPECT_EQ(doc->currentContainerName, "ACME.LTO9.BOX002");
+}
+
 // A journal without the list (or a list whose volumes the server no longer has due): each
 // scan is written at once, in scan order, and every answer listed.
 TEST_P(InterruptedSessionTest, MovesOfVolumesNotListedAgainAreWrittenAtOnce) {
