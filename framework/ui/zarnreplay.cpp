@@ -129,7 +129,9 @@ void CZARNReplay::Step() {
     const std::string command =
         line.substr(1, space == std::string::npos ? std::string::npos : space - 1);
     const std::string argument = space == std::string::npos ? "" : line.substr(space + 1);
-    const bool queued = command == "answer" || command == "file";
+    // Taken in turn even while a scan dialog is open: answers and files wait for their box, and
+    // a pause keeps the dialog open (a pause between two scans).
+    const bool queued = command == "answer" || command == "file" || command == "wait";
     if (command == "end-scan") {
         if (dialog) {
             m_dialog.finishAfterTyping();
