@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -61,6 +62,18 @@ protected:
             "/data' ZARNDATABASE='" + database + "' ZARNUPDATESERVER=127.0.0.1:1 ";
         return environment + "'" + ZARN_TOLLGATE + "' --replay '" + replay + "' --speech-log '" +
                speech + "' 2>'" + (folder.Path() / "stderr.txt").string() + "'";
+    }
+    // The program started without waiting for it; its process id (0 when it did not start).
+    int Start(const std::string &replay, const std::string &speech) {
+        FILE *started = popen((Command(replay, speech) + " & echo $!").c_str(), "r");
+        int pid = 0;
+        if (started) {
+            if (std::fscanf(started, "%d", &pid) != 1) {
+                pid = 0;
+            }
+            pclose(started);
+        }
+        return pid;
     }
     void SetUp() override {
         const std::string demo =
@@ -202,11 +215,8 @@ TEST_F(TollgateReplay, ASessionKilledIsRestoredAtTheNextStartAndEachScanWrittenO
         folder.WriteFile("session.txt",
                          "@add-customer ACME\n@query\n@start-scan\n!0\nACME.LTO8.AB0001\n"
                          "ACME.LTO8.AB0002\n@wait 100000\n");
-    FILE *started = popen((Command(session, speech) + " & echo $!").c_str(), "r");
-    ASSERT_NE(started, nullptr);
-    int pid = 0;
-    ASSERT_EQ(std::fscanf(started, "%d", &pid), 1);
-    pclose(started);
+    const int pid = Start(session, speech);
+    ASSERT_GT(pid, 0);
     const auto answered = [&]() {
         const std::vector<std::string> lines = Lines(speech);
         return std::find(lines.begin(), lines.end(), "LIB-A  slot 44 ") != lines.end();
@@ -264,6 +274,81 @@ TEST_F(TollgateReplay, ASessionKilledIsRestoredAtTheNextStartAndEachScanWrittenO
     EXPECT_THAT(Read((folder.Path() / "stderr.txt").string()),
                 ::testing::Not(HasSubstr("Restore the interrupted session")));
     EXPECT_EQ(Count(*store, moved), 2);
+}
+
+// Killed at random moments of a session (while scanning, during or after the server update),
+// and started again with the restore's first button, Yes, and a server update: every scan the
+// operator heard answered is in the store once, and no volume is written twice. With
+// real-time update off (the scans wait in the journal) and on (the writer has them).
+TEST_F(TollgateReplay, KilledAtRandomMomentsNoAnsweredScanIsLostOrWrittenTwice) {
+    std::vector<std::string> due;
+    {
+        std::unique_ptr<Store> store = Open();
+        ASSERT_NE(store, nullptr);
+        QSqlQuery query(store->Database());
+        ASSERT_TRUE(
+            query.exec("SELECT media_id, volume FROM volumes WHERE customer_id = 'ACME'"
+                       " AND destination_repository <> ''"
+                       " AND destination_repository <> current_repository"
+                       " AND (flags & 131072) = 0 ORDER BY media_id, volume LIMIT 24"));
+        while (query.next()) {
+            due.push_back(query.value(1).toString().toStdString());
+            due.back().insert(0, "ACME." + query.value(0).toString().toStdString() + ".");
+        }
+    }
+    ASSERT_EQ(due.size(), 24u);
+    std::string session = "@add-customer ACME\n@query\n@start-scan\n!0\n";
+    for (const std::string &volume : due) {
+        session += volume + "\n@wait 40\n";
+    }
+    session += "@end-scan\n@update-server\n@wait 100000\n";
+    const std::string replay = folder.WriteFile("session.txt", session);
+    std::filesystem::create_directories(folder.Path() / "config/Quillfen");
+    std::mt19937 random(static_cast<unsigned>(std::random_device{}()));
+    for (int round = 0; round < 4; ++round) {
+        const int realTime = round % 2;
+        const int killAfter = 300 + static_cast<int>(random() % 1400);
+        SCOPED_TRACE("real-time update " + std::to_string(realTime) + ", killed after " +
+                     std::to_string(killAfter) + " ms");
+        folder.WriteFile("config/Quillfen/ZARNTollgate.conf",
+                         "[Options]\nRealTimeUpdate=" + std::to_string(realTime) + "\n");
+        std::filesystem::remove(database);
+        SetUp();  // a fresh demo store
+        const std::string speech = (folder.Path() / "speech.txt").string();
+        std::filesystem::remove(speech);
+        const int pid = Start(replay, speech);
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(killAfter));
+        ASSERT_EQ(std::system(("kill -KILL " + std::to_string(pid)).c_str()), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        // Every accepted scan is answered with where the volume is, in scan order.
+        const std::vector<std::string> heard = Lines(speech);
+        const std::size_t answered = static_cast<std::size_t>(std::count_if(
+            heard.begin(), heard.end(),
+            [](const std::string &line) { return line.find("  slot ") != std::string::npos; }));
+
+        SCOPED_TRACE(std::to_string(answered) + " scans answered before the kill");
+        ASSERT_EQ(Run(folder.WriteFile("next.txt", "@update-server\n@quit\n"),
+                      (folder.Path() / "next-speech.txt").string()),
+                  0)
+            << Read((folder.Path() / "stderr.txt").string());
+        std::unique_ptr<Store> store = Open();
+        ASSERT_NE(store, nullptr);
+        for (std::size_t i = 0; i < due.size(); ++i) {
+            const std::string volume = due[i].substr(due[i].rfind('.') + 1);
+            const long long written =
+                Count(*store, "SELECT COUNT(*) FROM movement_history WHERE volume = '" + volume +
+                                  "' AND action <> 'loaded'");
+            if (i < answered) {
+                EXPECT_EQ(written, 1) << due[i] << " was answered";
+            } else {
+                EXPECT_LE(written, 1) << due[i];
+            }
+        }
+        EXPECT_FALSE(std::filesystem::exists(folder.Path() /
+                                             ".local/state/Quillfen/ZARNTollgate-session.db"))
+            << "nothing left unwritten";
+    }
 }
 
 }  // namespace
