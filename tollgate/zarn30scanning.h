@@ -131,9 +131,15 @@ private:
     // refusals and an outage said. False when the server could not be reached.
     bool TakeEndedWrite();
     void TakeRefusal(const CZARN10TreeVolume &item, const std::string &reason);
-    // "&Update Server" and Auto Complete write on the window's connection: the writer's write
-    // under way ends first. False when the operator cancelled the wait.
+    // "&Update Server" hands its batches to the writer behind the write under way, which ends
+    // first. False when the operator cancelled the wait.
     bool FinishWritesFirst(CZARN10ProgressWnd &progress);
+    // One batch of "&Update Server" on the writer's connection, the progress window live
+    // meanwhile: each item's result set, the store's reason for each in reasons. False when
+    // the operator cancelled (the batch ends in the background; its items stay scanned and not
+    // updated, and writing them again later makes no second write).
+    bool WriteBatch(const std::vector<CZARN10TreeVolume *> &items, CZARN10ProgressWnd &progress,
+                    std::vector<std::string> &reasons);
     // A scan recorded in the session journal before it is answered; a journal that cannot
     // take it is said once.
     void JournalScan(const CZARN10TreeVolume &item);

@@ -176,14 +176,23 @@ CZARN30WriteOutcome WriteMovesInOrder(const std::vector<CZARN30JournalScan> &mov
     if (moves.empty()) {
         return outcome;
     }
-    outcome.codes = WriteMoves({moves.front()}, server);
+    outcome = WriteMovesTogether({moves.front()}, server);
     if (!IsSettled(outcome.codes.front())) {
         outcome.codes.assign(moves.size(), outcome.codes.front());
+        outcome.reasons.assign(moves.size(), outcome.reasons.front());
     } else if (moves.size() > 1) {
-        const std::vector<uint8_t> rest =
-            WriteMoves(std::vector<CZARN30JournalScan>(moves.begin() + 1, moves.end()), server);
-        outcome.codes.insert(outcome.codes.end(), rest.begin(), rest.end());
+        const CZARN30WriteOutcome rest = WriteMovesTogether(
+            std::vector<CZARN30JournalScan>(moves.begin() + 1, moves.end()), server);
+        outcome.codes.insert(outcome.codes.end(), rest.codes.begin(), rest.codes.end());
+        outcome.reasons.insert(outcome.reasons.end(), rest.reasons.begin(), rest.reasons.end());
     }
+    return outcome;
+}
+
+CZARN30WriteOutcome WriteMovesTogether(const std::vector<CZARN30JournalScan> &moves,
+                                       CZARN10MFC &server) {
+    CZARN30WriteOutcome outcome;
+    outcome.codes = WriteMoves(moves, server);
     for (uint8_t code : outcome.codes) {
         outcome.reasons.push_back(FailureReason(code, server));
     }

@@ -70,6 +70,9 @@ struct CZARN30WriteOutcome {
     std::vector<uint8_t> codes;
     std::vector<std::string> reasons;
 };
+// WriteMoves, with the reasons.
+CZARN30WriteOutcome WriteMovesTogether(const std::vector<CZARN30JournalScan> &moves,
+                                       CZARN10MFC &server);
 // The first move alone, then the others together (WriteMoves); while the server cannot take
 // the first, the others are not tried and get its code.
 CZARN30WriteOutcome WriteMovesInOrder(const std::vector<CZARN30JournalScan> &moves,

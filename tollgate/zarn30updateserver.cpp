@@ -1,6 +1,8 @@
 // "&Update Server": every scanned volume written to the server in one pass, with a progress
 // window and a result list.
 #include <algorithm>
+#include <chrono>
+#include <memory>
 
 #include "zarn10progresswnd.h"
 #include "zarn10rclist.h"
@@ -35,6 +37,34 @@ void LogWrite(const CZARN10TreeVolume &item, const std::string &reason, std::siz
 }
 
 }  // namespace
+
+bool CZARN30MainLogic::WriteBatch(const std::vector<CZARN10TreeVolume *> &items,
+                                  CZARN10ProgressWnd &progress, std::vector<std::string> &reasons) {
+    std::vector<int> directions;
+    std::vector<CZARN30JournalScan> moves;
+    for (const CZARN10TreeVolume *item : items) {
+        CZARN30PreparedMove prepared =
+            PrepareItemMove(*item, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+        directions.push_back(prepared.direction);
+        moves.push_back(std::move(prepared.move));
+    }
+    auto outcome = std::make_shared<CZARN30WriteOutcome>();
+    const uint64_t ticket =
+        m_writer->Submit(m_doc.server, [moves = std::move(moves), outcome](CZARN10MFC &server) {
+            *outcome = WriteMovesTogether(moves, server);
+        });
+    // The progress window stays live while the server works, and its Cancel is heard.
+    while (!m_writer->WaitFor(ticket, std::chrono::milliseconds(50))) {
+        if (progress.HasCancelled()) {
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        RecordWrite(*items[i], outcome->codes[i], directions[i]);
+    }
+    reasons = outcome->reasons;
+    return true;
+}
 
 void CZARN30MainLogic::UpdateServer() {
     doneFlags |= kDoneServerUpdated;
@@ -80,12 +110,14 @@ void CZARN30MainLogic::UpdateServer() {
                 scanned.push_back(m_doc.toScanList[i]);
             }
         }
-        UpdateVolumes(scanned, m_doc.server, Direction(), 1, m_doc.IsPickMode() ? 1 : 0);
+        std::vector<std::string> reasons;
+        if (!WriteBatch(scanned, progress, reasons)) {
+            break;  // cancelled: what was not written stays scanned, for the next update
+        }
         m_doc.SettleMoves(scanned);
-        for (CZARN10TreeVolume *item : scanned) {
-            const std::string reason = FailureReason(item->result, m_doc.server);
-            results.Add(item->result, "%s", Described(*item, reason).c_str());
-            LogWrite(*item, reason, written, refused);
+        for (std::size_t i = 0; i < scanned.size(); ++i) {
+            results.Add(scanned[i]->result, "%s", Described(*scanned[i], reasons[i]).c_str());
+            LogWrite(*scanned[i], reasons[i], written, refused);
         }
         progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));
     }
