@@ -529,19 +529,11 @@ bool CZARN30Doc::PrintReceipts() {
 std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
     const std::vector<std::string> &listed, const std::vector<CZARN30JournalScan> &moves,
     std::vector<CZARN30JournalScan> &unlisted) {
-    std::unordered_map<std::string, CZARN10TreeVolume *> inTree;
-    for (const auto &[customerId, customer] : treeRoot->customers) {
-        for (const auto &[mediaId, media] : customer->media) {
-            for (CZARN10TreeVolume &volume : media->volumes) {
-                inTree.emplace(JournalKeyOf(volume), &volume);
-            }
-        }
-    }
     std::vector<CZARN30JournalError> errors;
     std::vector<std::pair<int, std::string>> containers;
     journal->Errors(errors);
     journal->Containers(containers);
-    ResetLists(1);
+    ResetLists(1);  // the journal's list is forgotten here, and recorded again below
     for (const CZARN30JournalError &error : errors) {
         if (error.scanned.size() == kZarnVolumeKeyWidth) {
             scanSequence = static_cast<uint16_t>(error.sequence);
@@ -551,17 +543,38 @@ std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
     for (const auto &[number, name] : containers) {
         SetContainer(number, name);
     }
+    const std::unordered_map<std::string, CZARN10TreeVolume *> inTree = TreeVolumesByKey();
     for (const std::string &key : listed) {
         const auto found = inTree.find(key);
         if (found != inTree.end() && !found->second->listed) {
-            CZARN10TreeVolume *item = found->second;
-            item->state = 0;
-            item->container = -1;
-            Append(item);
+            found->second->state = 0;
+            found->second->container = -1;
+            Append(found->second);
             ++toScanCount;
         }
     }
     FetchListedLocations();
+    const std::vector<CZARN10TreeVolume *> scanned = MarkRestoredScans(inTree, moves, unlisted);
+    JournalListedFrom(0);
+    UpdateAllViews(nullptr, zarn::kHintListsChanged);
+    return scanned;
+}
+
+std::unordered_map<std::string, CZARN10TreeVolume *> CZARN30Doc::TreeVolumesByKey() const {
+    std::unordered_map<std::string, CZARN10TreeVolume *> volumes;
+    for (const auto &[customerId, customer] : treeRoot->customers) {
+        for (const auto &[mediaId, media] : customer->media) {
+            for (CZARN10TreeVolume &volume : media->volumes) {
+                volumes.emplace(JournalKeyOf(volume), &volume);
+            }
+        }
+    }
+    return volumes;
+}
+
+std::vector<CZARN10TreeVolume *> CZARN30Doc::MarkRestoredScans(
+    const std::unordered_map<std::string, CZARN10TreeVolume *> &inTree,
+    const std::vector<CZARN30JournalScan> &moves, std::vector<CZARN30JournalScan> &unlisted) {
     std::vector<CZARN10TreeVolume *> scanned;
     for (const CZARN30JournalScan &move : moves) {
         const auto found =
@@ -569,9 +582,7 @@ std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
         CZARN10TreeVolume *item = found == inTree.end() ? nullptr : found->second;
         if (!item || !item->listed) {
             unlisted.push_back(move);
-            continue;
-        }
-        if (item->state != 1) {
+        } else if (item->state != 1) {
             item->state = 1;
             item->updated = 0;
             item->container = move.container;
@@ -581,8 +592,6 @@ std::vector<CZARN10TreeVolume *> CZARN30Doc::RestoreLists(
             scanned.push_back(item);
         }
     }
-    JournalListedFrom(0);
-    UpdateAllViews(nullptr, zarn::kHintListsChanged);
     return scanned;
 }
 

@@ -192,6 +192,13 @@ private:
         std::size_t m_first;
     };
     void FetchListedLocations();
+    // Every volume of the tree by its journal key (CZARN30Journal::KeyOf).
+    std::unordered_map<std::string, CZARN10TreeVolume *> TreeVolumesByKey() const;
+    // The journal's unwritten moves marked scanned on the list; the moves of volumes not on
+    // it are added to unlisted.
+    std::vector<CZARN10TreeVolume *> MarkRestoredScans(
+        const std::unordered_map<std::string, CZARN10TreeVolume *> &inTree,
+        const std::vector<CZARN30JournalScan> &moves, std::vector<CZARN30JournalScan> &unlisted);
     void FetchLocationsTogether(const std::string &customer, const std::string &media,
                                 const std::vector<std::string_view> &serials,
                                 const std::vector<CZARN10TreeVolume *> &items);
