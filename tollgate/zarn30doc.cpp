@@ -332,34 +332,75 @@ void CZARN30Doc::SkipNext() {
     }
 }
 
-int CZARN30Doc::AutoComplete(CZARN10RCList &results) {
-    const int direction = IsPickMode() ? 1 : 0;
-    int failed = 0;
+int CZARN30Doc::AutoComplete(CZARN10RCList &results, const BatchWriter &write) {
+    std::vector<CZARN10TreeVolume *> marked;
     for (CZARN10TreeVolume *item : toScanList) {
-        if (item->state != 0) {
-            continue;
+        if (item->state == 0) {
+            --toScanCount;
+            ++scannedCount;
+            // Scanned first: an item updated in an earlier run is written again, not skipped.
+            item->state = 1;
+            marked.push_back(item);
         }
-        --toScanCount;
-        ++scannedCount;
-        // Scanned first: an item updated in an earlier run is written again, not skipped.
-        item->state = 1;
-        JournalMove(*item);
-        const uint8_t code = UpdateVolume(*item, server, direction, 1, IsPickMode() ? 1 : 0);
-        SettleMoves({item});
-        results.Add(code, "%s", item->GetDisplayKey().c_str());
-        failed += code != kZarnOK ? 1 : 0;
+    }
+    JournalMoves(marked);
+    int failed = 0;
+    constexpr std::size_t kBatch = 1000;  // one durable commit for each thousand
+    for (std::size_t first = 0; first < marked.size(); first += kBatch) {
+        const std::vector<CZARN10TreeVolume *> batch(
+            marked.begin() + static_cast<std::ptrdiff_t>(first),
+            marked.begin() + static_cast<std::ptrdiff_t>(std::min(marked.size(), first + kBatch)));
+        std::vector<std::string> reasons;
+        if (!(write ? write(batch, reasons) : WriteHere(batch, reasons))) {
+            break;  // cancelled: what was not written stays scanned, for the server update
+        }
+        SettleMoves(batch);
+        for (const CZARN10TreeVolume *item : batch) {
+            results.Add(item->result, "%s", item->GetDisplayKey().c_str());
+            failed += item->result != kZarnOK ? 1 : 0;
+        }
     }
     UpdateAllViews(nullptr, zarn::kHintListsChanged);
     return failed;
+}
+
+bool CZARN30Doc::WriteHere(const std::vector<CZARN10TreeVolume *> &items,
+                           std::vector<std::string> &reasons) {
+    UpdateVolumes(items, server, IsPickMode() ? 1 : 0, 1, IsPickMode() ? 1 : 0);
+    reasons.clear();
+    for (const CZARN10TreeVolume *item : items) {
+        reasons.push_back(FailureReason(item->result, server));
+    }
+    return true;
+}
+
+bool CZARN30Doc::JournalMoves(const std::vector<CZARN10TreeVolume *> &items) {
+    if (!journal || items.empty()) {
+        return true;
+    }
+    std::vector<CZARN30JournalScan> moves;
+    for (const CZARN10TreeVolume *item : items) {
+        moves.push_back(JournalMoveOf(*item));
+    }
+    return RecordMoves(moves);
 }
 
 bool CZARN30Doc::JournalMove(const CZARN10TreeVolume &item) {
     if (!journal) {
         return true;
     }
-    CZARN30JournalScan scan = JournalScanOf(item, IsPickMode() ? 1 : 0, 1, IsPickMode() ? 1 : 0);
-    scan.server = ServerId();
-    if (journal->RecordScan(scan)) {
+    std::vector<CZARN30JournalScan> moves{JournalMoveOf(item)};
+    return RecordMoves(moves);
+}
+
+CZARN30JournalScan CZARN30Doc::JournalMoveOf(const CZARN10TreeVolume &item) {
+    CZARN30JournalScan move = JournalScanOf(item, IsPickMode() ? 1 : 0, 1, IsPickMode() ? 1 : 0);
+    move.server = ServerId();
+    return move;
+}
+
+bool CZARN30Doc::RecordMoves(std::vector<CZARN30JournalScan> &moves) {
+    if (journal->RecordScans(moves)) {
         return true;
     }
     qCWarning(lcServerUpdate).noquote()

@@ -106,13 +106,20 @@ public:
     int CheckUnprinted(const char *message, int *answer);
     CZARN10TreeVolume *FirstUnscanned();
     void SkipNext();
-    // Marks every unscanned item scanned and writes it; each item's result goes to results.
-    // Returns how many writes failed (those items stay scanned and not updated).
-    int AutoComplete(CZARN10RCList &results);
+    // Writes scanned items and sets each one's result; the store's reason for each goes to
+    // reasons. False when the operator cancelled.
+    using BatchWriter = std::function<bool(const std::vector<CZARN10TreeVolume *> &items,
+                                           std::vector<std::string> &reasons)>;
+    // Marks every unscanned item scanned (kept in the journal, in one commit) and writes them,
+    // a thousand at a time, with write (on this document's connection without one); each
+    // item's result goes to results. Returns how many writes failed (those items stay scanned
+    // and not updated).
+    int AutoComplete(CZARN10RCList &results, const BatchWriter &write = {});
     // The session journal's side of a scan: the move the item owes recorded (before it is
     // answered), and the items whose writes ended settled. True without a journal; false
     // (with the reason logged) when the journal could not take it.
     bool JournalMove(const CZARN10TreeVolume &item);
+    bool JournalMoves(const std::vector<CZARN10TreeVolume *> &items);
     // The id of the server logged on to (its meta "server_id"), read once per log-on: the
     // journal's moves are owed to it and to no other.
     const std::string &ServerId();
@@ -191,6 +198,10 @@ private:
         CZARN30Doc &m_doc;
         std::size_t m_first;
     };
+    CZARN30JournalScan JournalMoveOf(const CZARN10TreeVolume &item);
+    bool RecordMoves(std::vector<CZARN30JournalScan> &moves);
+    bool WriteHere(const std::vector<CZARN10TreeVolume *> &items,
+                   std::vector<std::string> &reasons);
     void FetchListedLocations();
     // Every volume of the tree by its journal key (CZARN30Journal::KeyOf).
     std::unordered_map<std::string, CZARN10TreeVolume *> TreeVolumesByKey() const;

@@ -190,6 +190,22 @@ bool CZARN30Journal::RecordScan(CZARN30JournalScan &scan) {
     return true;
 }
 
+bool CZARN30Journal::RecordScans(std::vector<CZARN30JournalScan> &scans) {
+    if (!m_db || !Execute("BEGIN IMMEDIATE")) {
+        return Failed("recording scans");
+    }
+    for (CZARN30JournalScan &scan : scans) {
+        if (!RecordScan(scan)) {
+            const std::string error = m_error;
+            Execute("ROLLBACK");
+            LoadUnsettledKeys();  // as the file holds them again
+            m_error = error;
+            return false;
+        }
+    }
+    return Execute("COMMIT");
+}
+
 bool CZARN30Journal::Settle(const std::vector<std::string> &given) {
     // Only volumes with a move recorded and not settled: a scan written at once was never
     // recorded, and costs the journal nothing.

@@ -50,6 +50,8 @@ public:
 
     // Kept durably before the scan is answered; false (LastError) when it could not be.
     bool RecordScan(CZARN30JournalScan &scan);
+    // Many at once, in one durable commit: all of them, or none (LastError).
+    bool RecordScans(std::vector<CZARN30JournalScan> &scans);
     // Written, or refused by the server for good: the volume's moves recorded so far need no
     // further write. One commit for all of them (none for volumes without a move recorded);
     // it does not wait for the disk: a mark lost to a power cut only offers a move again.

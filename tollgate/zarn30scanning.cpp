@@ -511,8 +511,19 @@ bool CZARN30MainLogic::PrintReceipts() {
 }
 
 void CZARN30MainLogic::AutoComplete() {
+    CZARN10ProgressWnd progress(2, nullptr);
+    progress.SetTitle("Auto Complete");
+    progress.Start();
+    progress.SetLine1("Updating Volumes");
+    const HeldWrites held(m_writesHeld);
     CZARN10RCList results;
-    if (m_doc.AutoComplete(results) != 0) {
+    const int failed = m_doc.AutoComplete(
+        results,
+        [&](const std::vector<CZARN10TreeVolume *> &items, std::vector<std::string> &reasons) {
+            return WriteBatch(items, progress, reasons);
+        });
+    progress.Stop();
+    if (failed != 0) {
         results.Display(0, nullptr);
     }
     m_doc.UpdateAllViews(nullptr, zarn::kHintListsChanged);

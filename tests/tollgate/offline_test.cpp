@@ -186,31 +186,34 @@ TEST_P(OfflineScanningTest, AServerThatStopsAnsweringHoldsUpNoAnswer) {
     EXPECT_TRUE(kept.empty());
 }
 
-// "&Update Server" while the server has stopped answering: its progress window stays live, its
-// Cancel is heard, and nothing scanned is lost or written twice when it answers again.
-TEST_P(OfflineScanningTest, AServerUpdateThatTheServerDoesNotAnswerCanBeCancelled) {
+// "&Update Server" and Auto Complete while the server has stopped answering: their progress
+// windows stay live, their Cancel is heard, and nothing scanned is lost or written twice when
+// the server answers again.
+TEST_P(OfflineScanningTest, WritesThatTheServerDoesNotAnswerCanBeCancelled) {
     doc->settings.block.realTimeUpdate = 0;
     Scan({"ACME.LTO9.A00001", "ACME.LTO9.A00009"});
     ASSERT_EQ(doc->scannedCount, 2);
     ASSERT_TRUE(cluster->Command("freeze"));
+    const auto start = std::chrono::steady_clock::now();
+    script.cancelProgressAtPoll = 6;
+    logic->AutoComplete();
     script.cancelProgressAtPoll = 6;
     ui.Answer(kAnswerYes);  // update verification
-    const auto start = std::chrono::steady_clock::now();
     logic->UpdateServer();
     const auto took = std::chrono::steady_clock::now() - start;
     ASSERT_TRUE(cluster->Command("thaw"));
-    EXPECT_LT(took, std::chrono::seconds(3)) << "cancelled while the server said nothing";
-    EXPECT_EQ(doc->scannedCount, 2) << "still scanned, for the next update";
+    EXPECT_LT(took, std::chrono::seconds(5)) << "cancelled while the server said nothing";
+    EXPECT_EQ(doc->scannedCount, 4) << "still scanned, for the next update";
     std::vector<CZARN30JournalScan> kept;
     ASSERT_TRUE(journal.Unwritten(kept));
-    EXPECT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept.size(), 4u);
 
     script.cancelProgressAtPoll = 0;
     ui.Answer(kAnswerYes);
     logic->UpdateServer();
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009')"
-                    " AND action <> 'loaded'"),
-              2)
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                    " 'C00001', 'A00010') AND action <> 'loaded'"),
+              4)
         << "each written once";
     ASSERT_TRUE(journal.Unwritten(kept));
     EXPECT_TRUE(kept.empty());
