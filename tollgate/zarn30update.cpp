@@ -127,6 +127,10 @@ std::string FailureReason(uint8_t result, const CZARN10MFC &server) {
     return vague ? server.LastStoreError() : std::string();
 }
 
+std::string DescribedWrite(const CZARN10TreeVolume &item, const std::string &reason) {
+    return item.GetDisplayKey() + (reason.empty() ? "" : " (" + reason + ")");
+}
+
 void LogRefusedWrite(const CZARN10TreeVolume &item, const std::string &reason) {
     qCWarning(lcServerUpdate).noquote()
         << "write refused:" << item.GetDisplayKey().c_str() << "-" << CZARN10RC(item.result).Get()

@@ -46,6 +46,9 @@ bool IsSettled(uint8_t result);
 // What the store said of a failed write, for the codes that do not say it themselves (a
 // database error, a server that cannot be reached or is busy); empty for the others.
 std::string FailureReason(uint8_t result, const CZARN10MFC &server);
+// A write's line in a result list: the volume's key, and the store's own reason when its code
+// does not say it.
+std::string DescribedWrite(const CZARN10TreeVolume &item, const std::string &reason);
 // The station's log line for a write the server refused: the volume, the code's text and the
 // reason.
 void LogRefusedWrite(const CZARN10TreeVolume &item, const std::string &reason);

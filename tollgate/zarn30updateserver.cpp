@@ -20,11 +20,6 @@ const char kScanErrorWarningText[] =
 
 namespace {
 
-// The volume's key, and the store's own reason when its code does not say it.
-std::string Described(const CZARN10TreeVolume &item, const std::string &reason) {
-    return item.GetDisplayKey() + (reason.empty() ? "" : " (" + reason + ")");
-}
-
 void LogWrite(const CZARN10TreeVolume &item, const std::string &reason, std::size_t &written,
               std::size_t &refused) {
     const CZARN10RC result(item.result);
@@ -116,7 +111,7 @@ void CZARN30MainLogic::UpdateServer() {
         }
         m_doc.SettleMoves(scanned);
         for (std::size_t i = 0; i < scanned.size(); ++i) {
-            results.Add(scanned[i]->result, "%s", Described(*scanned[i], reasons[i]).c_str());
+            results.Add(scanned[i]->result, "%s", DescribedWrite(*scanned[i], reasons[i]).c_str());
             LogWrite(*scanned[i], reasons[i], written, refused);
         }
         progress.SetPosition(static_cast<unsigned>(last), static_cast<unsigned>(count));

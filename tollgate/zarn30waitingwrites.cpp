@@ -175,7 +175,7 @@ void CZARN30MainLogic::TakeRefusal(const CZARN10TreeVolume &item, const std::str
         m_speaker.Speak(CZARN10RC(item.result).Get());
     }
     if (!m_answeringWrite) {
-        m_waitingResults.Add(item.result, "%s", item.GetDisplayKey().c_str());
+        m_waitingResults.Add(item.result, "%s", DescribedWrite(item, reason).c_str());
     }
 }
 
