@@ -54,16 +54,8 @@ protected:
         doc->server.Session()->settings.reconnectWait = std::chrono::milliseconds(300);
         ASSERT_TRUE(doc->server.Logon(0).IsOK(0));
         Rebuild();
-        std::string error;
-        ASSERT_TRUE(journal.Open((folder.Path() / "session.db").string(), error)) << error;
-        doc->journal = &journal;
-        doc->settings.block.realTimeUpdate = 1;
-        doc->settings.operationType = 1;  // Query: each scan completes its move
-        doc->settings.scanMode = 0;
-        doc->ServerId();  // as the log-on reads it
         voice = StartRecordingSpeaker(speaker, ui);
-        logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
-        AddLibraryToVault();
+        logic = StartRealTimeSession(journal, speaker);
     }
     void TearDown() override {
         logic.reset();
@@ -76,12 +68,6 @@ protected:
         FinishWrites();
     }
     void FinishWrites() { ASSERT_TRUE(logic->FinishWrites(std::chrono::seconds(20))); }
-    long long Count(const std::string &sql) {
-        QSqlQuery query(server.Admin().Database());
-        return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
-                   ? query.value(0).toLongLong()
-                   : -1;
-    }
     long long Said(const std::string &text) {
         return std::count(voice->spoken.begin(), voice->spoken.end(), text);
     }
@@ -89,8 +75,8 @@ protected:
 
 TEST_P(OfflineScanningTest, ScansGoOnWhileTheServerIsAwayAndAreWrittenOnceWhenItIsBack) {
     Scan({"ACME.LTO9.A00001"});
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00001'"
-                    " AND action = 'arrived'"),
+    EXPECT_EQ(StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00001'"
+                         " AND action = 'arrived'"),
               1);
     std::vector<CZARN30JournalScan> kept;
     ASSERT_TRUE(journal.Unwritten(kept));
@@ -119,9 +105,10 @@ TEST_P(OfflineScanningTest, ScansGoOnWhileTheServerIsAwayAndAreWrittenOnceWhenIt
     EXPECT_EQ(Said("Server reached again: 3 written, 0 refused"), 1)
         << ::testing::PrintToString(voice->spoken);
     EXPECT_TRUE(doc->waitingWrites.empty());
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
-                    " 'C00001', 'A00010') AND action <> 'loaded'"),
-              4)
+    EXPECT_EQ(
+        StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                   " 'C00001', 'A00010') AND action <> 'loaded'"),
+        4)
         << "each scan written once";
     ASSERT_TRUE(journal.Unwritten(kept));
     EXPECT_TRUE(kept.empty());
@@ -140,8 +127,8 @@ TEST_P(OfflineScanningTest, WaitingWritesReachTheServerWithoutAnotherScan) {
     FinishWrites();
     EXPECT_TRUE(doc->waitingWrites.empty());
     EXPECT_EQ(Said("Server reached again: 1 written, 0 refused"), 1);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
-                    " AND action <> 'loaded'"),
+    EXPECT_EQ(StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
+                         " AND action <> 'loaded'"),
               1);
 }
 
@@ -179,9 +166,10 @@ TEST_P(OfflineScanningTest, AServerThatStopsAnsweringHoldsUpNoAnswer) {
 
     FinishWrites();
     EXPECT_TRUE(doc->waitingWrites.empty());
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
-                    " 'C00001') AND action <> 'loaded'"),
-              3);
+    EXPECT_EQ(
+        StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                   " 'C00001') AND action <> 'loaded'"),
+        3);
     ASSERT_TRUE(journal.Unwritten(kept));
     EXPECT_TRUE(kept.empty());
 }
@@ -211,9 +199,10 @@ TEST_P(OfflineScanningTest, WritesThatTheServerDoesNotAnswerCanBeCancelled) {
     script.cancelProgressAtPoll = 0;
     ui.Answer(kAnswerYes);
     logic->UpdateServer();
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
-                    " 'C00001', 'A00010') AND action <> 'loaded'"),
-              4)
+    EXPECT_EQ(
+        StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', 'A00009',"
+                   " 'C00001', 'A00010') AND action <> 'loaded'"),
+        4)
         << "each written once";
     ASSERT_TRUE(journal.Unwritten(kept));
     EXPECT_TRUE(kept.empty());

@@ -36,16 +36,8 @@ protected:
         // The writer waits this long for a row another station holds: longer than the test
         // holds it, so that the write ends in a refusal and not in a busy server.
         doc->server.Session()->settings.reconnectWait = std::chrono::seconds(3);
-        std::string error;
-        ASSERT_TRUE(journal.Open((folder.Path() / "session.db").string(), error)) << error;
-        doc->journal = &journal;
-        doc->ServerId();  // as the log-on reads it
-        doc->settings.block.realTimeUpdate = 1;
-        doc->settings.operationType = 1;  // Query: each scan completes its move
-        doc->settings.scanMode = 0;
         voice = StartRecordingSpeaker(speaker, ui);
-        logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
-        AddLibraryToVault();
+        logic = StartRealTimeSession(journal, speaker);
     }
     void TearDown() override {
         logic.reset();
@@ -57,12 +49,6 @@ protected:
         const Clock::time_point start = Clock::now();
         EXPECT_TRUE(logic->StartScan());
         return std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-    }
-    long long Count(const std::string &sql) {
-        QSqlQuery query(server.Admin().Database());
-        return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
-                   ? query.value(0).toLongLong()
-                   : -1;
     }
     std::vector<std::string> SpokenFrom(std::size_t first) const {
         return {voice->spoken.begin() + static_cast<std::ptrdiff_t>(first), voice->spoken.end()};
@@ -101,8 +87,8 @@ TEST_P(RealTimeWritesTest, ARefusalThatComesAfterTheAnswerIsSpokenAndListedThen)
     EXPECT_EQ(script.resultLists[0][0].text, "ACME.LTO9.A00009");
     EXPECT_TRUE(doc->waitingWrites.empty());
     EXPECT_EQ(Unwritten(), 0u) << "a refusal is settled: \"&Update Server\" tries it again";
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
-                    " AND action <> 'loaded'"),
+    EXPECT_EQ(StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume = 'A00009'"
+                         " AND action <> 'loaded'"),
               0);
 }
 
@@ -124,9 +110,10 @@ TEST_P(RealTimeWritesTest, ScansThatCameWhileAWriteWasUnderWayAreWrittenInScanOr
     ASSERT_TRUE(logic->FinishWrites(std::chrono::seconds(20)));
     EXPECT_TRUE(doc->waitingWrites.empty());
     EXPECT_EQ(Unwritten(), 0u);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00009', 'A00001',"
-                    " 'C00001') AND action <> 'loaded'"),
-              3);
+    EXPECT_EQ(
+        StoreCount("SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00009', 'A00001',"
+                   " 'C00001') AND action <> 'loaded'"),
+        3);
     EXPECT_TRUE(script.resultLists.empty());
     EXPECT_EQ(std::count(voice->spoken.begin(), voice->spoken.end(),
                          "The server cannot be reached: scans are kept and will be written"),

@@ -160,14 +160,9 @@ protected:
         ASSERT_EQ(VolumesOf(journal), (std::vector<std::string>{"A00001@7", "A00009@20"}));
     }
     long long Written() {
-        return Count(server,
-                     "SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', "
-                     "'A00009') AND action <> 'loaded'");
-    }
-    static long long Count(TestServer &server, const std::string &sql) {
-        QSqlQuery query(server.Admin().Database());
-        return query.exec(QString::fromStdString(sql)) && query.next() ? query.value(0).toLongLong()
-                                                                       : -1;
+        return StoreCount(
+            "SELECT COUNT(*) FROM movement_history WHERE volume IN ('A00001', "
+            "'A00009') AND action <> 'loaded'");
     }
 };
 
@@ -191,9 +186,8 @@ TEST_P(InterruptedSessionTest, YesRestoresTheListsAndTheServerUpdateWritesEachSc
     ui.Answer(kAnswerYes);  // update verification
     next.UpdateServer();
     EXPECT_EQ(Written(), 2);
-    EXPECT_EQ(Count(server,
-                    "SELECT current_slot FROM volumes WHERE volume = 'A00009'"
-                    " AND current_repository = 'VLT1'"),
+    EXPECT_EQ(StoreCount("SELECT current_slot FROM volumes WHERE volume = 'A00009'"
+                         " AND current_repository = 'VLT1'"),
               20);
     EXPECT_TRUE(VolumesOf(journal).empty());
 

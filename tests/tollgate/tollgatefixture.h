@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QSqlQuery>
+
 #include <memory>
+#include <string>
 
 #include "recordingtreecontrol.h"
 #include "scripteduiservices.h"
 #include "serverfixture.h"
 #include "zarn30doc.h"
+#include "zarn30journal.h"
+#include "zarn30scanning.h"
 #include "zarn30speaker.h"
 #include "zarnadmin.h"
 #include "zarnheadless.h"
@@ -71,6 +76,29 @@ protected:
     int AddLibraryToVault(int useFilters = 0) {
         CZARN10ProgressWnd progress(2, nullptr);
         return doc->AddRepository(&LibraryToVault(), &progress, useFilters);
+    }
+    // A number the store answers (the first column of the first row), -1 when it cannot.
+    long long StoreCount(const std::string &sql) {
+        QSqlQuery query(server.Admin().Database());
+        return server.Admin().Run(query, QString::fromStdString(sql)) == 0 && query.next()
+                   ? query.value(0).toLongLong()
+                   : -1;
+    }
+    // A real-time Query session as the program starts one: the journal opened in the test's
+    // folder, the server id read as the log-on reads it, each scan completing its move, the
+    // logic speaking through speaker, and ACME LTO9 from the library to the vault listed.
+    std::unique_ptr<CZARN30MainLogic> StartRealTimeSession(CZARN30Journal &journal,
+                                                           CZARN30Speaker &speaker) {
+        std::string error;
+        EXPECT_TRUE(journal.Open((folder.Path() / "session.db").string(), error)) << error;
+        doc->journal = &journal;
+        doc->ServerId();
+        doc->settings.block.realTimeUpdate = 1;
+        doc->settings.operationType = 1;
+        doc->settings.scanMode = 0;
+        auto logic = std::make_unique<CZARN30MainLogic>(*doc, speaker);
+        AddLibraryToVault();
+        return logic;
     }
 };
 
