@@ -160,7 +160,7 @@ bool CZARN30MainLogic::TakeEndedWrite() {
         m_outageSaid = false;
         SayWrittenAndRefused("Server reached again", m_writtenSinceOutage, m_refusedSinceOutage);
     }
-    if (!changed.empty()) {
+    if (!changed.empty() && !m_answeringWrite) {  // the answer itself tells the lists
         m_doc.ItemsChanged(std::move(changed));
     }
     return reached;
