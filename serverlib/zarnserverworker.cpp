@@ -69,7 +69,7 @@ bool Briefly(const std::function<bool()> &done, std::chrono::microseconds longes
 }
 
 constexpr std::chrono::microseconds kWorkerLinger{2000};  // for the next of a quick series
-constexpr std::chrono::microseconds kCallerLinger{300};   // for a quick task
+constexpr std::chrono::microseconds kCallerLinger{1000};  // for a quick task
 
 }  // namespace
 
